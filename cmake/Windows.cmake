@@ -1,0 +1,16 @@
+# The driver DLL, the simulated device library, the demo host and the Wine tests.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+add_library(brlvelt SHARED ${DRIVER_SOURCES} src/driver/Exports.cpp src/driver/brlvelt.def
+                           src/driver/brlvelt.rc)
+set_target_properties(brlvelt PROPERTIES PREFIX "" OUTPUT_NAME brlvelt)
+target_compile_options(brlvelt PRIVATE ${DRIVER_FLAGS} -ffunction-sections -fdata-sections)
+target_link_options(brlvelt PRIVATE ${STATIC_RUNTIME} -Wl,--gc-sections -s)
+target_link_libraries(brlvelt PRIVATE user32)
+
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run)
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN} ${WINE_PREFIX})
+
+add_subdirectory(tools)
+add_subdirectory(tests/wine)

@@ -1,0 +1,151 @@
+#include "BrailleDisplay.h"
+
+#include <string.h>
+
+#include "../port/SerialPort.h"
+
+BrailleDisplay* theDisplay = nullptr;
+
+BrailleDisplay::BrailleDisplay() {
+  theDisplay = this;
+}
+
+BrailleDisplay::~BrailleDisplay() {
+  theDisplay = nullptr;
+}
+
+int BrailleDisplay::Initialize(const char* settings, KeyCallback callback) {
+  if (!settings) return 0;
+  int length = 0;
+  while (length < kSettingsSize && settings[length]) ++length;
+  if (length == kSettingsSize) return 0;
+  keyCallback = callback;
+  memcpy(portSettings, settings, length + 1);
+  if (!Open(portSettings)) return 0;
+  return Connect(2000) ? 1 : 0;
+}
+
+void BrailleDisplay::Terminate() {
+  if (!port) return;
+  if (cellCount > 0) Clear();
+  ClosePort();
+}
+
+int BrailleDisplay::Open(const char* settings) {
+  if (port) return 0;
+  return OpenPort(new SerialPort, settings);
+}
+
+int BrailleDisplay::OpenPort(CommPort* created, const char* settings) {
+  if (!created) return 0;
+  port = created;
+  int result = port->Open(settings);
+  if (!result) ClosePort();
+  return result;
+}
+
+void BrailleDisplay::ClosePort() {
+  CommPort* closing = port;
+  port = nullptr;
+  delete closing;
+}
+
+int BrailleDisplay::StatusCells() const {
+  if (statusCellCount < 0) return 0;
+  return statusCellCount < kCells ? statusCellCount : kCells;
+}
+
+int BrailleDisplay::SendIfChanged(int compareLength, bool refresh) {
+  if (memcmp(cells, sentCells, compareLength) == 0) return 1;
+  memcpy(sentCells, cells, kCells);
+  return refresh ? Refresh() : Send();
+}
+
+int BrailleDisplay::Display(const unsigned char* src, int count) {
+  if (cellCount == 0) return 1;
+  int first = StatusCells();
+  int room = kCells - first;
+  int n = count < room ? count : room;
+  memset(cells + first, 0, room);
+  if (src && n > 0) memcpy(cells + first, src, n);
+  return SendIfChanged(kCells, false);
+}
+
+int BrailleDisplay::DisplayStatus(const unsigned char* src, int count) {
+  int status = StatusCells();
+  int n = count < status ? count : status;
+  memset(cells, 0, status);
+  if (src && n > 0) memcpy(cells, src, n);
+  return SendIfChanged(status, true);
+}
+
+int BrailleDisplay::Clear() {
+  if (cellCount == 0) return 1;
+  memset(cells, 0, kCells);
+  return SendIfChanged(kCells, false);
+}
+
+int BrailleDisplay::Refresh() {
+  return Send();
+}
+
+int BrailleDisplay::Sleep(int flag) {
+  if (flag == sleeping) return 1;
+  sleeping = flag;
+  if (flag && port) {
+    Clear();
+    ClosePort();
+  } else if (!flag && !port) {
+    Open(portSettings);
+    Send();
+  }
+  return 1;
+}
+
+int BrailleDisplay::Poll() {
+  if (sleeping || !port) return 0;
+  unsigned char buffer[80];
+  int n = port->Read(buffer, sizeof buffer, 0);
+  if (n > static_cast<int>(sizeof buffer)) n = sizeof buffer;
+  for (int i = 0; i < n; ++i) HandleInputByte(buffer[i]);
+  return 0;
+}
+
+void BrailleDisplay::PressDisplayKey(int index) {
+  if (index < 0 || index >= kKeys || keyDown[index]) return;
+  keyDown[index] = 1;
+  chordReported = 0;
+}
+
+void BrailleDisplay::ReleaseDisplayKey(int index) {
+  if (index < 0 || index >= kKeys || !keyDown[index]) return;
+  if (!chordReported) {
+    // Marked before the call, so a callback that polls again cannot report twice.
+    chordReported = 1;
+    ReportChord();
+  }
+  keyDown[index] = 0;
+}
+
+void BrailleDisplay::ReportChord() {
+  DWORD code = 0;
+  DWORD param = 0;
+  for (int i = 0; i < kKeys; ++i) {
+    if (!keyDown[i]) continue;
+    code <<= 8;
+    if (i <= 128) {
+      code |= static_cast<DWORD>(i);
+    } else if (i <= 228) {
+      code |= 0x81;
+      param = static_cast<DWORD>(i - 128);
+    } else if (i <= 328) {
+      code |= 0x82;
+      param = static_cast<DWORD>(i - 28);
+    } else {
+      code |= 0x83;
+      param = static_cast<DWORD>(i + 72);
+    }
+  }
+  if (code == 0 || !keyCallback) return;
+  keyCallback(static_cast<int>(code | 0x80000000u), static_cast<int>(param));
+}

@@ -1,0 +1,49 @@
+// The eight functions the host calls, each forwarding to the one display object.
+#include "../../include/brlvelt.h"
+#include "../model/VeltDisplay.h"
+
+namespace {
+
+// Constructed at library load, destroyed at unload; sets and clears theDisplay.
+VeltDisplay display;
+
+}  // namespace
+
+extern "C" {
+
+int BRL_CALL BrlInit(const char* settings, KeyCallback callback) {
+  if (!theDisplay || !theDisplay->Initialize(settings, callback)) return 0;
+  return theDisplay->CellCount() | theDisplay->StatusCellCount() << 8;
+}
+
+int BRL_CALL BrlTerminate(void) {
+  if (theDisplay) theDisplay->Terminate();
+  return 0;
+}
+
+int BRL_CALL BrlDisplay(const unsigned char* cells, int count) {
+  return theDisplay ? theDisplay->Display(cells, count) : 0;
+}
+
+int BRL_CALL BrlDisplayStatus(const unsigned char* cells, int count) {
+  return theDisplay ? theDisplay->DisplayStatus(cells, count) : 0;
+}
+
+int BRL_CALL BrlClear(void) {
+  return theDisplay ? theDisplay->Clear() : 0;
+}
+
+int BRL_CALL BrlRefresh(void) {
+  return theDisplay ? theDisplay->Send() : 0;
+}
+
+int BRL_CALL BrlSleep(int sleep) {
+  return theDisplay ? theDisplay->Sleep(sleep) : 0;
+}
+
+int BRL_CALL BrlTimer(void) {
+  if (theDisplay) theDisplay->Poll();
+  return 0;
+}
+
+}  // extern "C"

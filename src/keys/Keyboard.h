@@ -1,0 +1,47 @@
+// Types characters into Windows as synthetic keystrokes on the layout of the
+// application that has the focus.
+#pragma once
+
+#include "KeyboardLayout.h"
+
+// How one character is typed: a key with its VkKeyScan shift state, or, when the
+// layout has no key for it (vk 0), a Unicode code unit.
+struct Stroke {
+  BYTE vk;
+  BYTE shiftState;
+  WCHAR unicode;
+};
+
+// What a press typed for one character, so that its release undoes exactly that.
+struct TypedCharacter {
+  HKL layout;
+  int count;
+  Stroke strokes[2];
+};
+
+class Keyboard {
+ public:
+  explicit Keyboard(const KeyboardLayout& layout) : layout(layout) {}
+
+  // Types a character from the display: down 1 presses, anything else releases.
+  // Accented letters go through their accent's dead key where the layout has it.
+  static void TypeCharacter(unsigned char ch, int down);
+
+  // Each character of s in order; returns how many strokes it stored in typed.
+  int TypeString(const char* s, int down, Stroke* typed, int room);
+  Stroke TypeChar(unsigned char ch, int down);
+  void SendKey(BYTE vk, int down, int shift, int ctrl, int alt);
+  void PressKey(BYTE vk, int shift, int ctrl, int alt);
+  void ReleaseKey(BYTE vk, int shift, int ctrl, int alt);
+
+ private:
+  static TypedCharacter Type(unsigned char ch, int down);
+  static void Untype(const TypedCharacter& typed);
+
+  Stroke StrokeFor(unsigned char ch) const;
+  void SendStroke(const Stroke& stroke, int down);
+  void KeyEvent(BYTE vk, DWORD flags);
+  static void UnicodeEvent(WCHAR ch, DWORD flags);
+
+  KeyboardLayout layout;
+};

@@ -1,0 +1,82 @@
+#include "VeltDisplay.h"
+
+#include "../keys/Keyboard.h"
+#include "../port/VeltLibraryPort.h"
+
+int VeltDisplay::phase = 0;
+unsigned char VeltDisplay::packetType = 0;
+unsigned char VeltDisplay::packetFlags = 0;
+
+namespace {
+
+const unsigned char kPress = 0x02;
+const unsigned char kRelease = 0x01;
+
+}  // namespace
+
+int VeltDisplay::Open(const char* settings) {
+  if (port) return 0;
+  return OpenPort(new VeltLibraryPort, settings);
+}
+
+int VeltDisplay::Connect(int) {
+  LongueurBaretteProc length = VeltLibraryPort::Binding().LongueurBarette;
+  int n = length ? length() : 0;
+  if (n == 0) {
+    MessageBoxA(nullptr, "Erreur de communication", "Erreur", MB_OK);
+    return 0;
+  }
+  if (n < 0) {
+    MessageBoxA(nullptr, "Le terminal braille n'est pas allum\xE9", "Erreur", MB_OK);
+    return 0;
+  }
+  cellCount = n;
+  return 1;
+}
+
+int VeltDisplay::Send() {
+  if (!port) return 0;
+  AffichageProc show = VeltLibraryPort::Binding().Affichage;
+  if (show) show(cells);
+  return 1;
+}
+
+int VeltDisplay::HandleInputByte(unsigned char byte) {
+  if (phase == 0) {
+    packetType = byte;
+    phase = 1;
+  } else if (phase == 1) {
+    packetFlags = byte;
+    phase = 2;
+  } else {
+    phase = 0;
+    // Copied, since a host callback may poll again and start the next packet.
+    unsigned char type = packetType;
+    unsigned char flags = packetFlags;
+    if (flags & kPress) Act(type, byte, true);
+    if (flags & kRelease) Act(type, byte, false);
+  }
+  return 0;
+}
+
+void VeltDisplay::Act(unsigned char type, unsigned char code, bool press) {
+  switch (type) {
+    case 1:
+      Keyboard::TypeCharacter(code, press ? 1 : 0);
+      break;
+    case 2:
+      keybd_event(code, static_cast<BYTE>(MapVirtualKeyA(code, MAPVK_VK_TO_VSC)),
+                  press ? 0 : KEYEVENTF_KEYUP, 0);
+      break;
+    case 3:
+    case 4: {
+      int index = type == 3 ? code : (code + 128) % 256;
+      if (press) {
+        PressDisplayKey(index);
+      } else {
+        ReleaseDisplayKey(index);
+      }
+      break;
+    }
+  }
+}

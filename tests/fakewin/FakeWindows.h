@@ -1,0 +1,74 @@
+// Scripting and recording interface of the native Win32 stand-in.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+// A library LoadLibraryA can find by name, with the exports GetProcAddress returns.
+struct Module {
+  std::string name;
+  std::map<std::string, FARPROC> exports;
+  int references = 0;
+};
+
+// One scripted ReadFile or WriteFile outcome.
+struct Transfer {
+  bool ok = true;
+  std::string bytes;
+};
+
+// Everything a test can script, plus the record of calls made.
+struct Windows {
+  std::vector<std::string> calls;
+
+  std::deque<DWORD> ticks;  // GetTickCount answers; when empty, time moves on by 1 ms per call
+  DWORD lastTick = 1000;
+
+  bool buildDcbOk = true;
+  HANDLE createFileResult = reinterpret_cast<HANDLE>(0x44);
+  bool setCommTimeoutsOk = true;
+  std::deque<Transfer> reads;   // when empty, ReadFile succeeds with nothing received
+  std::deque<Transfer> writes;  // when empty, WriteFile writes everything
+  std::string written;
+
+  int heapFailures = 0;  // the next n HeapAlloc calls fail
+  int heapBlocks = 0;    // live blocks
+
+  std::vector<Module> modules;
+
+  DWORD currentThread = 1;
+  std::map<DWORD, HKL> threadLayouts;
+  HWND foreground = nullptr;
+  std::map<HWND, DWORD> windowThreads;
+};
+
+Windows& win();
+void Reset();  // fresh state: US layout on the calling thread, no foreground window
+void Record(const std::string& call);
+std::string Hex(unsigned value);
+
+// The recorded calls whose name is one of names, in order.
+std::vector<std::string> Calls(std::initializer_list<const char*> names);
+
+// Keyboard events as recorded: "keybd_event(vk,scan,flags,0)" in hex.
+std::string KeyDown(unsigned vk, unsigned scan);
+std::string KeyUp(unsigned vk, unsigned scan);
+std::string UnicodeDown(unsigned ch);
+std::string UnicodeUp(unsigned ch);
+
+// Layouts the stand-in knows, by their Windows layout handles.
+extern const HKL kUnitedStates;
+extern const HKL kFrench;
+extern const HKL kGerman;
+
+// A foreground window owned by a thread with the given layout.
+void SetForegroundLayout(HKL layout);
+
+}  // namespace fake

@@ -1,0 +1,153 @@
+// Native stand-in for <windows.h>: the types, constants and functions the driver
+// uses, declared as Windows declares them. FakeWindows.cpp implements and records
+// them for the unit tests.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#define WINAPI
+#define CALLBACK
+#define __stdcall
+#define __cdecl
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef int16_t SHORT;
+typedef uint32_t UINT;
+typedef int32_t LONG;
+typedef uintptr_t ULONG_PTR;
+typedef intptr_t INT_PTR;
+typedef size_t SIZE_T;
+typedef wchar_t WCHAR;
+typedef char CHAR;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef WCHAR* LPWSTR;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef DWORD* LPDWORD;
+typedef void* HANDLE;
+typedef struct HINSTANCE__* HMODULE;
+typedef struct HWND__* HWND;
+typedef struct HKL__* HKL;
+typedef INT_PTR(WINAPI* FARPROC)();
+
+#define TRUE 1
+#define FALSE 0
+#define MAXDWORD 0xffffffffu
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define OPEN_EXISTING 3
+#define MB_OK 0x00000000u
+#define IDOK 1
+#define KEYEVENTF_EXTENDEDKEY 0x0001
+#define KEYEVENTF_KEYUP 0x0002
+#define KEYEVENTF_UNICODE 0x0004
+#define INPUT_KEYBOARD 1
+#define MAPVK_VK_TO_VSC 0
+#define MAPVK_VK_TO_CHAR 2
+#define CP_ACP 0
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+
+typedef struct _DCB {
+  DWORD DCBlength;
+  DWORD BaudRate;
+  DWORD fFlags;
+  WORD wReserved;
+  WORD XonLim;
+  WORD XoffLim;
+  BYTE ByteSize;
+  BYTE Parity;
+  BYTE StopBits;
+  char XonChar;
+  char XoffChar;
+  char ErrorChar;
+  char EofChar;
+  char EvtChar;
+  WORD wReserved1;
+} DCB, *LPDCB;
+
+typedef struct _COMMTIMEOUTS {
+  DWORD ReadIntervalTimeout;
+  DWORD ReadTotalTimeoutMultiplier;
+  DWORD ReadTotalTimeoutConstant;
+  DWORD WriteTotalTimeoutMultiplier;
+  DWORD WriteTotalTimeoutConstant;
+} COMMTIMEOUTS, *LPCOMMTIMEOUTS;
+
+typedef struct _COMSTAT {
+  DWORD fFlags;
+  DWORD cbInQue;
+  DWORD cbOutQue;
+} COMSTAT, *LPCOMSTAT;
+
+typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+
+typedef struct tagKEYBDINPUT {
+  WORD wVk;
+  WORD wScan;
+  DWORD dwFlags;
+  DWORD time;
+  ULONG_PTR dwExtraInfo;
+} KEYBDINPUT;
+
+typedef struct tagINPUT {
+  DWORD type;
+  union {
+    KEYBDINPUT ki;
+    BYTE padding[32];
+  };
+} INPUT, *LPINPUT;
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+BOOL WINAPI FreeLibrary(HMODULE module);
+BOOL WINAPI BuildCommDCBA(LPCSTR def, LPDCB dcb);
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                          DWORD disposition, DWORD flags, HANDLE templateFile);
+BOOL WINAPI SetCommState(HANDLE file, LPDCB dcb);
+BOOL WINAPI SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped);
+BOOL WINAPI ClearCommError(HANDLE file, LPDWORD errors, LPCOMSTAT stat);
+BOOL WINAPI CloseHandle(HANDLE object);
+LPSTR WINAPI lstrcpynA(LPSTR dest, LPCSTR src, int maxLength);
+int WINAPI lstrlenA(LPCSTR s);
+DWORD WINAPI GetTickCount(void);
+HANDLE WINAPI GetProcessHeap(void);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLength, LPWSTR dest,
+                               int destLength);
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+SHORT WINAPI VkKeyScanExA(CHAR ch, HKL layout);
+UINT WINAPI MapVirtualKeyA(UINT code, UINT mapType);
+UINT WINAPI MapVirtualKeyExA(UINT code, UINT mapType, HKL layout);
+void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size);
+HWND WINAPI GetForegroundWindow(void);
+DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
+HKL WINAPI GetKeyboardLayout(DWORD threadId);
+
+#ifdef __cplusplus
+}
+#endif

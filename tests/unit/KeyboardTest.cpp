@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "../../src/keys/Keyboard.h"
+#include "FakeWindows.h"
+
+using Calls = std::vector<std::string>;
+using fake::KeyDown;
+using fake::KeyUp;
+using fake::UnicodeDown;
+using fake::UnicodeUp;
+
+namespace {
+
+// Modifier keys with their scan codes, the same on every layout.
+const std::string kShiftDown = KeyDown(0x10, 0x2A), kShiftUp = KeyUp(0x10, 0x2A);
+const std::string kCtrlDown = KeyDown(0x11, 0x1D), kCtrlUp = KeyUp(0x11, 0x1D);
+const std::string kAltDown = KeyDown(0x12, 0x38), kAltUp = KeyUp(0x12, 0x38);
+
+Calls Events() {
+  return fake::Calls({"keybd_event", "SendInput"});
+}
+
+// "keybd_event(vk,scan,flags,0)" or "SendInput(unicode X down|up)".
+bool IsDown(const std::string& event) {
+  if (event.compare(0, 9, "SendInput") == 0) return event.find(" down)") != std::string::npos;
+  return event.compare(event.size() - 5, 5, ",0,0)") == 0;
+}
+
+std::string KeyOf(const std::string& event) {
+  if (event.compare(0, 9, "SendInput") == 0) return event.substr(0, event.rfind(' '));
+  return event.substr(0, event.size() - 4);
+}
+
+// Press and release of one character, as the display sends them.
+struct Case {
+  const char* name;
+  unsigned char ch;
+  Calls press;
+  Calls release;
+};
+
+void Check(HKL layout, const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    fake::Reset();
+    fake::SetForegroundLayout(layout);
+    Keyboard::TypeCharacter(c.ch, 1);
+    EXPECT_EQ(c.press, Events()) << c.name << " pressed";
+    fake::win().calls.clear();
+    Keyboard::TypeCharacter(c.ch, 0);
+    EXPECT_EQ(c.release, Events()) << c.name << " released";
+  }
+}
+
+TEST(KeyboardTest, UnitedStates) {
+  Check(
+      fake::kUnitedStates,
+      {
+          {"letter", 'a', {KeyDown(0x41, 0x1E)}, {KeyUp(0x41, 0x1E)}},
+          {"capital", 'A', {kShiftDown, KeyDown(0x41, 0x1E)}, {KeyUp(0x41, 0x1E), kShiftUp}},
+          {"digit", '1', {KeyDown(0x31, 0x02)}, {KeyUp(0x31, 0x02)}},
+          {"shifted symbol", '?', {kShiftDown, KeyDown(0xBF, 0x35)}, {KeyUp(0xBF, 0x35), kShiftUp}},
+          {"shifted digit", '@', {kShiftDown, KeyDown(0x32, 0x03)}, {KeyUp(0x32, 0x03), kShiftUp}},
+          {"enter", '\r', {KeyDown(0x0D, 0x1C)}, {KeyUp(0x0D, 0x1C)}},
+          {"no euro key", 0x80, {UnicodeDown(0x20AC)}, {UnicodeUp(0x20AC)}},
+          {"no acute dead key", 0xE9, {UnicodeDown(0xE9)}, {UnicodeUp(0xE9)}},
+          {"grave is no dead key", 0xE0, {UnicodeDown(0xE0)}, {UnicodeUp(0xE0)}},
+          {"circumflex is no dead key", 0xCA, {UnicodeDown(0xCA)}, {UnicodeUp(0xCA)}},
+          {"tilde is no dead key", 0xF1, {UnicodeDown(0xF1)}, {UnicodeUp(0xF1)}},
+          {"no diaeresis", 0xFC, {UnicodeDown(0xFC)}, {UnicodeUp(0xFC)}},
+          {"no cedilla", 0xC7, {UnicodeDown(0xC7)}, {UnicodeUp(0xC7)}},
+          {"outside the table", 0xC5, {UnicodeDown(0xC5)}, {UnicodeUp(0xC5)}},
+      });
+}
+
+TEST(KeyboardTest, FrenchAzerty) {
+  const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
+  Check(
+      fake::kFrench,
+      {
+          {"letter", 'a', {KeyDown(0x41, 0x10)}, {KeyUp(0x41, 0x10)}},
+          {"capital", 'Q', {kShiftDown, KeyDown(0x51, 0x1E)}, {KeyUp(0x51, 0x1E), kShiftUp}},
+          {"shifted digit", '1', {kShiftDown, KeyDown(0x31, 0x02)}, {KeyUp(0x31, 0x02), kShiftUp}},
+          {"AltGr at",
+           '@',
+           {kCtrlDown, kAltDown, KeyDown(0x30, 0x0B)},
+           {KeyUp(0x30, 0x0B), kAltUp, kCtrlUp}},
+          {"AltGr euro", 0x80, {kCtrlDown, kAltDown, eDown}, {eUp, kAltUp, kCtrlUp}},
+          {"e acute by its own key", 0xE9, {KeyDown(0x32, 0x03)}, {KeyUp(0x32, 0x03)}},
+          {"e grave by its own key", 0xE8, {KeyDown(0x37, 0x08)}, {KeyUp(0x37, 0x08)}},
+          {"a grave by its own key", 0xE0, {KeyDown(0x30, 0x0B)}, {KeyUp(0x30, 0x0B)}},
+          {"c cedilla by its own key", 0xE7, {KeyDown(0x39, 0x0A)}, {KeyUp(0x39, 0x0A)}},
+          // VkKeyScan finds ^ as AltGr+9, a plain character, before the dead key.
+          {"circumflex", 0xEA, {UnicodeDown(0xEA)}, {UnicodeUp(0xEA)}},
+          {"diaeresis dead key",
+           0xEB,
+           {kShiftDown, KeyDown(0xDD, 0x1A), eDown},
+           {KeyUp(0xDD, 0x1A), kShiftUp, eUp}},
+          {"no acute dead key", 0xE1, {UnicodeDown(0xE1)}, {UnicodeUp(0xE1)}},
+          {"capital E acute", 0xC9, {UnicodeDown(0xC9)}, {UnicodeUp(0xC9)}},
+          {"tilde", 0xF1, {UnicodeDown(0xF1)}, {UnicodeUp(0xF1)}},
+          {"capital cedilla", 0xC7, {UnicodeDown(0xC7)}, {UnicodeUp(0xC7)}},
+      });
+}
+
+TEST(KeyboardTest, GermanQwertz) {
+  const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
+  const std::string acuteDown = KeyDown(0xDD, 0x0D), acuteUp = KeyUp(0xDD, 0x0D);
+  Check(
+      fake::kGerman,
+      {
+          {"z swapped", 'z', {KeyDown(0x5A, 0x15)}, {KeyUp(0x5A, 0x15)}},
+          {"y swapped", 'y', {KeyDown(0x59, 0x2C)}, {KeyUp(0x59, 0x2C)}},
+          {"shifted digit", '"', {kShiftDown, KeyDown(0x32, 0x03)}, {KeyUp(0x32, 0x03), kShiftUp}},
+          {"AltGr at",
+           '@',
+           {kCtrlDown, kAltDown, KeyDown(0x51, 0x10)},
+           {KeyUp(0x51, 0x10), kAltUp, kCtrlUp}},
+          {"AltGr euro", 0x80, {kCtrlDown, kAltDown, eDown}, {eUp, kAltUp, kCtrlUp}},
+          {"acute dead key", 0xE9, {acuteDown, eDown}, {acuteUp, eUp}},
+          {"capital acute", 0xC9, {acuteDown, kShiftDown, eDown}, {acuteUp, eUp, kShiftUp}},
+          {"grave is shifted acute",
+           0xE8,
+           {kShiftDown, acuteDown, eDown},
+           {acuteUp, kShiftUp, eUp}},
+          {"circumflex dead key",
+           0xFB,
+           {KeyDown(0xDC, 0x29), KeyDown(0x55, 0x16)},
+           {KeyUp(0xDC, 0x29), KeyUp(0x55, 0x16)}},
+          {"umlaut by its own key", 0xE4, {KeyDown(0xDE, 0x28)}, {KeyUp(0xDE, 0x28)}},
+          {"capital umlaut",
+           0xD6,
+           {kShiftDown, KeyDown(0xC0, 0x27)},
+           {KeyUp(0xC0, 0x27), kShiftUp}},
+          {"tilde is no dead key", 0xF5, {UnicodeDown(0xF5)}, {UnicodeUp(0xF5)}},
+          {"no cedilla", 0xE7, {UnicodeDown(0xE7)}, {UnicodeUp(0xE7)}},
+          {"sharp s", 0xDF, {KeyDown(0xDB, 0x0C)}, {KeyUp(0xDB, 0x0C)}},
+      });
+}
+
+TEST(KeyboardTest, DownOfExactlyOnePresses) {
+  fake::Reset();
+  Keyboard::TypeCharacter('b', 2);
+  Keyboard::TypeCharacter('b', -1);
+  EXPECT_EQ((Calls{KeyUp(0x42, 0x30), KeyUp(0x42, 0x30)}), Events());
+}
+
+TEST(KeyboardTest, KeysAreLookedUpOnTheForegroundWindowsLayout) {
+  fake::Reset();
+  Keyboard::TypeCharacter('q', 1);
+  EXPECT_EQ(Calls{KeyDown(0x51, 0x10)}, Events()) << "no foreground window: our own layout";
+  EXPECT_EQ("GetKeyboardLayout(0)", fake::Calls({"GetKeyboardLayout"}).back());
+  Keyboard::TypeCharacter('q', 0);
+
+  fake::Reset();
+  fake::SetForegroundLayout(fake::kFrench);
+  Keyboard::TypeCharacter('q', 1);
+  EXPECT_EQ(Calls{KeyDown(0x51, 0x1E)}, Events()) << "q is where US has a";
+  EXPECT_EQ("GetKeyboardLayout(77)", fake::Calls({"GetKeyboardLayout"}).back());
+  Keyboard::TypeCharacter('q', 0);
+}
+
+TEST(KeyboardTest, AReleaseUndoesWhatItsPressTypedEvenAfterALayoutChange) {
+  fake::Reset();
+  fake::SetForegroundLayout(fake::kGerman);
+  Keyboard::TypeCharacter(0xE9, 1);
+  fake::SetForegroundLayout(fake::kUnitedStates);
+  fake::win().calls.clear();
+  Keyboard::TypeCharacter(0xE9, 0);
+  EXPECT_EQ((Calls{KeyUp(0xDD, 0x0D), KeyUp(0x45, 0x12)}), Events());
+
+  fake::win().calls.clear();
+  Keyboard::TypeCharacter(0xE9, 0);
+  EXPECT_EQ(Calls{UnicodeUp(0xE9)}, Events()) << "a release with no press: the current layout";
+}
+
+// Every character on every layout: no virtual key 0xFF, and a release lets go of
+// every key and modifier its press held down.
+TEST(KeyboardTest, EveryCharacterIsReleasedCompletelyAndNeverAsKeyFF) {
+  for (HKL layout : {fake::kUnitedStates, fake::kFrench, fake::kGerman}) {
+    for (int ch = 1; ch < 256; ++ch) {
+      fake::Reset();
+      fake::SetForegroundLayout(layout);
+      Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
+      Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
+      std::map<std::string, int> held;
+      for (const std::string& event : Events()) {
+        EXPECT_EQ(std::string::npos, event.find("keybd_event(FF,")) << ch;
+        held[KeyOf(event)] += IsDown(event) ? 1 : -1;
+      }
+      for (const auto& [key, count] : held) EXPECT_EQ(0, count) << key << " for " << ch;
+      EXPECT_FALSE(Events().empty()) << "character " << ch << " typed";
+    }
+  }
+}
+
+}  // namespace
