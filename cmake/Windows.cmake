@@ -1,4 +1,7 @@
 # The driver DLL, the simulated device library, the demo host and the Wine tests.
+# The driver, the simulated device library and every test program side by side, as
+# a host would install them.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 add_library(brlvelt SHARED ${DRIVER_SOURCES} src/driver/Exports.cpp src/driver/brlvelt.def

@@ -1,0 +1,32 @@
+// Key events the simulated display delivers, read from a text file. Each line:
+//   delay type flags code
+// delay: milliseconds after the previous event (the first: after Initialisation);
+// type 1-4, flags and code: numbers (decimal or 0x hex); code may also be a
+// character in single quotes ('A'). '#' starts a comment.
+#pragma once
+
+class KeyScript {
+ public:
+  static const int kMaxEvents = 4096;
+  static const int kErrorSize = 160;
+
+  struct Event {
+    unsigned delay;
+    int type;
+    unsigned char flags;
+    unsigned char code;
+  };
+
+  // False, with error set, when the file is missing or a line is malformed.
+  bool Load(const char* path);
+  int Count() const { return count; }
+  const Event& At(int index) const { return events[index]; }
+  const char* Error() const { return error; }
+
+ private:
+  bool ParseLine(char* line, Event* event);
+
+  Event events[kMaxEvents] = {};
+  int count = 0;
+  char error[kErrorSize] = {};
+};
