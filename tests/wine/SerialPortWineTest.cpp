@@ -17,8 +17,8 @@ class TestPort : public SerialPort {
 
 // The other end of the line, opened directly.
 HANDLE OpenPeer() {
-  HANDLE peer = CreateFileA("COM6", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE peer =
+      CreateFileA("COM6", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   DCB dcb = {};
   dcb.DCBlength = sizeof dcb;
   BuildCommDCBA("9600,n,8,1", &dcb);

@@ -1,0 +1,164 @@
+// The real driver DLL with the simulated VELT.DLL beside it, driven the way a
+// screen reader drives it. Runs under a virtual X display so that message boxes
+// appear and can be read. Usage: velt_e2e_test [main|nolength|absent]
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "Check.h"
+#include "Driver.h"
+#include "MessageBoxWatcher.h"
+
+namespace {
+
+Driver driver;
+std::vector<unsigned> chords;
+
+int __stdcall OnChord(int code, int param) {
+  chords.push_back(static_cast<unsigned>(code));
+  chords.push_back(static_cast<unsigned>(param));
+  return 0;
+}
+
+std::string ReadFile(const char* path) {
+  std::string text;
+  FILE* file = fopen(path, "rb");
+  if (!file) return text;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  fclose(file);
+  return text;
+}
+
+int Count(const std::string& text, const char* what) {
+  int count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// The log since the last mark, so each step checks only what it caused.
+struct Log {
+  const char* path;
+  size_t mark = 0;
+  explicit Log(const char* p) : path(p) { remove(p); }
+  std::string Since() {
+    std::string text = ReadFile(path);
+    std::string recent = text.substr(mark < text.size() ? mark : text.size());
+    mark = text.size();
+    return recent;
+  }
+};
+
+bool SawBox(const char* text, const char* caption) {
+  const std::vector<SeenMessageBox>& seen = MessageBoxWatcher::seen();
+  for (const SeenMessageBox& box : seen) {
+    printf("  message box \"%s\" / \"%s\"%s%s\n", box.text.c_str(), box.caption.c_str(),
+           box.owned ? ", owned" : "", box.onlyOk ? "" : ", not only OK");
+  }
+  return seen.size() == 1 && seen[0].text == text && seen[0].caption == caption && !seen[0].owned &&
+         seen[0].onlyOk;
+}
+
+void OpensA40CellDisplay() {
+  Log log("e2e-open.log");
+  CHECK_EQ(40, driver.Init("cells=40;log=e2e-open.log", OnChord));
+  std::string calls = log.Since();
+  CHECK(calls.find("Initialisation \"cells=40;log=e2e-open.log\" -> 1\n"
+                   "LongueurBarette -> 40\n") != std::string::npos);
+  CHECK_EQ(0, driver.Init("cells=40;log=e2e-open.log", OnChord));
+  driver.Terminate();
+  CHECK(log.Since() == "Fermeture\n");
+  CHECK(GetModuleHandleA("VELT.DLL") == nullptr);
+}
+
+void FailingDisplaysShowTheirMessage(const char* settings, const char* text, const char* caption) {
+  MessageBoxWatcher watcher;
+  CHECK(watcher.Installed());
+  CHECK_EQ(0, driver.Init(settings, OnChord));
+  if (text) {
+    CHECK(SawBox(text, caption));
+  } else {
+    CHECK(MessageBoxWatcher::seen().empty());
+  }
+  driver.Terminate();
+  CHECK(GetModuleHandleA("VELT.DLL") == nullptr);
+}
+
+void SleepAndWakeReloadTheLibrary() {
+  Log log("e2e-sleep.log");
+  CHECK_EQ(40, driver.Init("log=e2e-sleep.log", OnChord));
+  const unsigned char row[3] = {0x01, 0x03, 0x09};
+  driver.Display(row, 3);
+  log.Since();
+  CHECK_EQ(1, driver.Sleep(1));
+  std::string asleep = log.Since();
+  CHECK(asleep.find("Affichage 000000") == 0);
+  CHECK(asleep.find("Fermeture\n") != std::string::npos);
+  CHECK(GetModuleHandleA("VELT.DLL") == nullptr);
+
+  CHECK_EQ(1, driver.Sleep(0));
+  std::string awake = log.Since();
+  CHECK(awake.find("Initialisation \"log=e2e-sleep.log\" -> 1\nAffichage 000000") == 0);
+  CHECK(awake.find("LongueurBarette") == std::string::npos);
+  CHECK(GetModuleHandleA("VELT.DLL") != nullptr);
+  driver.Terminate();
+}
+
+void RefreshResendsButDisplayDoesNot() {
+  Log log("e2e-refresh.log");
+  driver.Init("log=e2e-refresh.log", OnChord);
+  const unsigned char row[2] = {0x3F, 0xFF};
+  log.Since();
+  driver.Display(row, 2);
+  driver.Display(row, 2);
+  CHECK_EQ(1, Count(log.Since(), "Affichage 3FFF00"));
+  CHECK_EQ(1, driver.Refresh());
+  CHECK_EQ(1, Count(log.Since(), "Affichage 3FFF00"));
+  driver.Terminate();
+}
+
+void TwoEventsInOneTickArriveInOnePoll() {
+  FILE* keys = fopen("e2e-keys.txt", "wb");
+  fputs("# two chords, due at once\n0 3 0x03 5\n0 3 0x03 6\n", keys);
+  fclose(keys);
+  CHECK_EQ(40, driver.Init("keys=e2e-keys.txt", OnChord));
+  chords.clear();
+  driver.Timer();
+  CHECK_EQ(4, chords.size());
+  if (chords.size() == 4) {
+    CHECK_EQ(0x80000005u, chords[0]);
+    CHECK_EQ(0x80000006u, chords[2]);
+  }
+  driver.Terminate();
+}
+
+void RunMain() {
+  OpensA40CellDisplay();
+  FailingDisplaysShowTheirMessage("cells=0", "Erreur de communication", "Erreur");
+  FailingDisplaysShowTheirMessage("cells=-1", "Le terminal braille n'est pas allum\xE9", "Erreur");
+  FailingDisplaysShowTheirMessage("init=fail", nullptr, nullptr);
+  FailingDisplaysShowTheirMessage("cells=many", nullptr, nullptr);
+  SleepAndWakeReloadTheLibrary();
+  RefreshResendsButDisplayDoesNot();
+  TwoEventsInOneTickArriveInOnePoll();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* mode = argc > 1 ? argv[1] : "main";
+  CHECK(driver.Load());
+  if (strcmp(mode, "main") == 0) {
+    RunMain();
+  } else {
+    // No usable VELT.DLL beside this copy of the program: a missing library, or
+    // one that lacks LongueurBarette.
+    FailingDisplaysShowTheirMessage("cells=40", "Impossible de charger le fichier VELT.DLL",
+                                    "Erreur de chargement");
+  }
+  driver.Unload();
+  return check::Finish(mode);
+}
