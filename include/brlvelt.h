@@ -9,10 +9,18 @@
 
 #ifdef _WIN32
 #define BRL_CALL __cdecl
-#define BRL_CALLBACK __stdcall
 #else
 #define BRL_CALL
+#endif
+
+/* The callback's convention; redefined only to build a deliberately mismatched
+ * driver that shows the tests catch a wrong convention. */
+#ifndef BRL_CALLBACK
+#ifdef _WIN32
+#define BRL_CALLBACK __stdcall
+#else
 #define BRL_CALLBACK
+#endif
 #endif
 
 #ifdef __cplusplus

@@ -19,8 +19,12 @@ struct KeyEvent {
   }
 };
 
-inline KeyEvent Down(DWORD vk, DWORD scan) { return {vk, scan, false, true}; }
-inline KeyEvent Up(DWORD vk, DWORD scan) { return {vk, scan, true, true}; }
+inline KeyEvent Down(DWORD vk, DWORD scan) {
+  return {vk, scan, false, true};
+}
+inline KeyEvent Up(DWORD vk, DWORD scan) {
+  return {vk, scan, true, true};
+}
 
 class KeyRecorder {
  public:

@@ -10,6 +10,7 @@
 #include "Check.h"
 #include "Driver.h"
 #include "MessageBoxWatcher.h"
+#include "SimFiles.h"
 
 namespace {
 
@@ -22,36 +23,6 @@ int __stdcall OnChord(int code, int param) {
   return 0;
 }
 
-std::string ReadFile(const char* path) {
-  std::string text;
-  FILE* file = fopen(path, "rb");
-  if (!file) return text;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  fclose(file);
-  return text;
-}
-
-int Count(const std::string& text, const char* what) {
-  int count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
-
-// The log since the last mark, so each step checks only what it caused.
-struct Log {
-  const char* path;
-  size_t mark = 0;
-  explicit Log(const char* p) : path(p) { remove(p); }
-  std::string Since() {
-    std::string text = ReadFile(path);
-    std::string recent = text.substr(mark < text.size() ? mark : text.size());
-    mark = text.size();
-    return recent;
-  }
-};
-
 bool SawBox(const char* text, const char* caption) {
   const std::vector<SeenMessageBox>& seen = MessageBoxWatcher::seen();
   for (const SeenMessageBox& box : seen) {
@@ -63,7 +34,7 @@ bool SawBox(const char* text, const char* caption) {
 }
 
 void OpensA40CellDisplay() {
-  Log log("e2e-open.log");
+  SimLog log("e2e-open.log");
   CHECK_EQ(40, driver.Init("cells=40;log=e2e-open.log", OnChord));
   std::string calls = log.Since();
   CHECK(calls.find("Initialisation \"cells=40;log=e2e-open.log\" -> 1\n"
@@ -88,7 +59,7 @@ void FailingDisplaysShowTheirMessage(const char* settings, const char* text, con
 }
 
 void SleepAndWakeReloadTheLibrary() {
-  Log log("e2e-sleep.log");
+  SimLog log("e2e-sleep.log");
   CHECK_EQ(40, driver.Init("log=e2e-sleep.log", OnChord));
   const unsigned char row[3] = {0x01, 0x03, 0x09};
   driver.Display(row, 3);
@@ -108,7 +79,7 @@ void SleepAndWakeReloadTheLibrary() {
 }
 
 void RefreshResendsButDisplayDoesNot() {
-  Log log("e2e-refresh.log");
+  SimLog log("e2e-refresh.log");
   driver.Init("log=e2e-refresh.log", OnChord);
   const unsigned char row[2] = {0x3F, 0xFF};
   log.Since();
@@ -121,11 +92,10 @@ void RefreshResendsButDisplayDoesNot() {
 }
 
 void TwoEventsInOneTickArriveInOnePoll() {
-  FILE* keys = fopen("e2e-keys.txt", "wb");
-  fputs("# two chords, due at once\n0 3 0x03 5\n0 3 0x03 6\n", keys);
-  fclose(keys);
+  WriteKeys("e2e-keys.txt", "# two chords, due at once\n0 3 0x03 5\n0 3 0x03 6\n");
   CHECK_EQ(40, driver.Init("keys=e2e-keys.txt", OnChord));
   chords.clear();
+  AlignToTick();
   driver.Timer();
   CHECK_EQ(4, chords.size());
   if (chords.size() == 4) {

@@ -1,0 +1,180 @@
+// Key input end to end: the simulated display's scripted events, collected by the
+// real driver DLL on BrlTimer, arrive as text in a focused field, as virtual keys,
+// and as chords on a stdcall callback that may call back into the driver.
+// Usage: input_e2e_test [main|chords]; needs a display (with-xvfb).
+#include <string.h>
+
+#include <vector>
+
+#include "Check.h"
+#include "Driver.h"
+#include "KeyRecorder.h"
+#include "SimFiles.h"
+
+// Calls fn with known values in the registers a cdecl callee must preserve, and
+// returns 0 when esp, ebx, esi, edi and ebp came back unchanged. A driver that
+// called the stdcall callback as cdecl would leave its stack pointer off by the
+// callback's 8 bytes of arguments.
+extern "C" int CheckedCall(int (*fn)(void));
+asm(R"(
+  .text
+  .globl _CheckedCall
+_CheckedCall:
+  push %ebp
+  push %ebx
+  push %esi
+  push %edi
+  mov 20(%esp), %eax
+  mov %esp, _savedStack
+  mov $0x11111111, %ebx
+  mov $0x22222222, %esi
+  mov $0x33333333, %edi
+  mov $0x44444444, %ebp
+  call *%eax
+  xor %eax, %eax
+  cmp _savedStack, %esp
+  jne 1f
+  cmp $0x11111111, %ebx
+  jne 1f
+  cmp $0x22222222, %esi
+  jne 1f
+  cmp $0x33333333, %edi
+  jne 1f
+  cmp $0x44444444, %ebp
+  je 2f
+1:
+  mov _savedStack, %esp
+  mov $1, %eax
+2:
+  pop %edi
+  pop %esi
+  pop %ebx
+  pop %ebp
+  ret
+)");
+extern "C" void* savedStack;
+void* savedStack;
+
+namespace {
+
+Driver driver;
+std::vector<unsigned> chords;
+// What the callback does after recording a chord (once, on the first chord).
+enum Reaction { kNothing, kDisplay, kSleep, kTerminate } reaction = kNothing;
+
+int __stdcall OnChord(int code, int param) {
+  chords.push_back(static_cast<unsigned>(code));
+  chords.push_back(static_cast<unsigned>(param));
+  Reaction now = reaction;
+  reaction = kNothing;
+  const unsigned char row[2] = {0x07, 0x38};
+  if (now == kDisplay) driver.Display(row, 2);
+  if (now == kSleep) driver.Sleep(1);
+  if (now == kTerminate) driver.Terminate();
+  return 0;
+}
+
+LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
+  printf("crashed: exception %08lX at %p\n", info->ExceptionRecord->ExceptionCode,
+         info->ExceptionRecord->ExceptionAddress);
+  fflush(stdout);
+  ExitProcess(3);
+}
+
+// Polls like a host timer until the script has had time to play.
+void RunTimer(DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    CHECK_EQ(0, CheckedCall(driver.Timer));
+    KeyRecorder::Pump(10);
+  }
+}
+
+void TypedTextArrives() {
+  TextField field;
+  CHECK(field.Focused());
+  std::string script;
+  for (const char* p = "Bonjour \xE9"; *p; ++p) {
+    char line[64];
+    snprintf(line, sizeof line, "5 1 0x02 %u\n0 1 0x01 %u\n", static_cast<unsigned char>(*p),
+             static_cast<unsigned char>(*p));
+    script += line;
+  }
+  WriteKeys("input-typing.txt", script.c_str());
+  CHECK_EQ(40, driver.Init("keys=input-typing.txt", OnChord));
+  RunTimer(400);
+  driver.Terminate();
+  CHECK(field.Text() == L"Bonjour \u00E9");
+}
+
+void VirtualKeysArrive() {
+  KeyRecorder recorder;
+  WriteKeys("input-enter.txt", "0 2 0x02 0x0D\n5 2 0x01 0x0D\n");
+  CHECK_EQ(40, driver.Init("keys=input-enter.txt", OnChord));
+  RunTimer(200);
+  driver.Terminate();
+  CHECK(KeyRecorder::Same({Down(VK_RETURN, 0x1C), Up(VK_RETURN, 0x1C)}));
+}
+
+// Two chords and a character in one poll; the callback of the first calls back
+// into the driver, and the rest of the poll is still decoded.
+void CallbackCallsBackIn(Reaction what, bool portSurvives) {
+  SimLog log("input-reentry.log");
+  WriteKeys("input-reentry.txt", "0 3 0x03 1\n0 3 0x03 2\n0 3 0x03 3\n");
+  CHECK_EQ(40, driver.Init("keys=input-reentry.txt;log=input-reentry.log", OnChord));
+  chords.clear();
+  reaction = what;
+  AlignToTick();
+  CHECK_EQ(0, CheckedCall(driver.Timer));
+  CHECK_EQ(6, chords.size());
+  if (chords.size() == 6) CHECK(chords[0] == 0x80000001u && chords[4] == 0x80000003u);
+  std::string calls = log.Since();
+  size_t closed = calls.find("Fermeture\n");
+  CHECK(portSurvives == (closed == std::string::npos));
+  if (closed != std::string::npos) {
+    CHECK(closed + strlen("Fermeture\n") == calls.size());
+    CHECK(GetModuleHandleA("VELT.DLL") == nullptr);
+    CHECK_EQ(0, CheckedCall(driver.Timer));
+    CHECK(log.Since().empty());
+  }
+  // Asleep stays asleep across Terminate and Init; wake to leave a clean state.
+  if (what == kSleep) driver.Sleep(0);
+  driver.Terminate();
+}
+
+void ManyChordsOnTheStdcallCallback() {
+  std::string script;
+  for (int code = 1; code <= 60; ++code) {
+    char line[32];
+    snprintf(line, sizeof line, "0 3 0x03 %d\n", code);
+    script += line;
+  }
+  WriteKeys("input-chords.txt", script.c_str());
+  CHECK_EQ(40, driver.Init("keys=input-chords.txt", OnChord));
+  chords.clear();
+  RunTimer(100);
+  driver.Terminate();
+  CHECK_EQ(120, chords.size());
+  for (size_t i = 0; i + 1 < chords.size(); i += 2) {
+    CHECK_EQ(0x80000000u + i / 2 + 1, chords[i]);
+    CHECK_EQ(0, chords[i + 1]);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetUnhandledExceptionFilter(OnCrash);
+  const char* mode = argc > 1 ? argv[1] : "main";
+  CHECK(driver.Load());
+  if (strcmp(mode, "main") == 0) {
+    TypedTextArrives();
+    VirtualKeysArrive();
+    CallbackCallsBackIn(kDisplay, true);
+    CallbackCallsBackIn(kSleep, false);
+    CallbackCallsBackIn(kTerminate, false);
+  }
+  ManyChordsOnTheStdcallCallback();
+  driver.Unload();
+  return check::Finish(mode);
+}
