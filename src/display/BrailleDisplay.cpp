@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "../keys/Keyboard.h"
 #include "../port/SerialPort.h"
 
 BrailleDisplay* theDisplay = nullptr;
@@ -11,6 +12,7 @@ BrailleDisplay::BrailleDisplay() {
 }
 
 BrailleDisplay::~BrailleDisplay() {
+  Keyboard::ReleaseHeldKeys();
   theDisplay = nullptr;
 }
 
@@ -48,6 +50,7 @@ void BrailleDisplay::ClosePort() {
   CommPort* closing = port;
   port = nullptr;
   delete closing;
+  Keyboard::ReleaseHeldKeys();
 }
 
 int BrailleDisplay::StatusCells() const {
@@ -108,6 +111,8 @@ int BrailleDisplay::Poll() {
   int n = port->Read(buffer, sizeof buffer, 0);
   if (n > static_cast<int>(sizeof buffer)) n = sizeof buffer;
   for (int i = 0; i < n; ++i) HandleInputByte(buffer[i]);
+  // A host callback may have closed the display while later bytes pressed keys.
+  if (!port) Keyboard::ReleaseHeldKeys();
   return 0;
 }
 

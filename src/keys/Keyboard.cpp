@@ -6,6 +6,8 @@ namespace {
 
 // What each character's last press typed; count 0 when it is not held.
 TypedCharacter held[256];
+// Virtual keys the display pressed and has not released.
+bool heldVirtualKeys[256];
 
 }  // namespace
 
@@ -18,6 +20,29 @@ void Keyboard::TypeCharacter(unsigned char ch, int down) {
   } else {
     Type(ch, down);
   }
+}
+
+void Keyboard::PressVirtualKey(BYTE vk) {
+  VirtualKeyEvent(vk, 0);
+  heldVirtualKeys[vk] = true;
+}
+
+void Keyboard::ReleaseVirtualKey(BYTE vk) {
+  VirtualKeyEvent(vk, KEYEVENTF_KEYUP);
+  heldVirtualKeys[vk] = false;
+}
+
+void Keyboard::ReleaseHeldKeys() {
+  for (int ch = 0; ch < 256; ++ch) {
+    if (held[ch].count) TypeCharacter(static_cast<unsigned char>(ch), 0);
+  }
+  for (int vk = 0; vk < 256; ++vk) {
+    if (heldVirtualKeys[vk]) ReleaseVirtualKey(static_cast<BYTE>(vk));
+  }
+}
+
+void Keyboard::VirtualKeyEvent(BYTE vk, DWORD flags) {
+  keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)), flags, 0);
 }
 
 TypedCharacter Keyboard::Type(unsigned char ch, int down) {

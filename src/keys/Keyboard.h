@@ -26,6 +26,12 @@ class Keyboard {
   // Types a character from the display: down 1 presses, anything else releases.
   // Accented letters go through their accent's dead key where the layout has it.
   static void TypeCharacter(unsigned char ch, int down);
+  // A virtual key from the display, pressed or released as it is, without modifiers.
+  static void PressVirtualKey(BYTE vk);
+  static void ReleaseVirtualKey(BYTE vk);
+  // Releases every character and virtual key the display still holds down, so
+  // that no key or modifier stays stuck in Windows when the display goes away.
+  static void ReleaseHeldKeys();
 
   // Each character of s in order; returns how many strokes it stored in typed.
   int TypeString(const char* s, int down, Stroke* typed, int room);
@@ -42,6 +48,7 @@ class Keyboard {
   void SendStroke(const Stroke& stroke, int down);
   void KeyEvent(BYTE vk, DWORD flags);
   static void UnicodeEvent(WCHAR ch, DWORD flags);
+  static void VirtualKeyEvent(BYTE vk, DWORD flags);
 
   KeyboardLayout layout;
 };

@@ -65,8 +65,11 @@ void VeltDisplay::Act(unsigned char type, unsigned char code, bool press) {
       Keyboard::TypeCharacter(code, press ? 1 : 0);
       break;
     case 2:
-      keybd_event(code, static_cast<BYTE>(MapVirtualKeyA(code, MAPVK_VK_TO_VSC)),
-                  press ? 0 : KEYEVENTF_KEYUP, 0);
+      if (press) {
+        Keyboard::PressVirtualKey(code);
+      } else {
+        Keyboard::ReleaseVirtualKey(code);
+      }
       break;
     case 3:
     case 4: {

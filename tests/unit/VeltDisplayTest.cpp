@@ -201,3 +201,63 @@ TEST_F(VeltDisplayTest, WithoutACallbackChordsAreTrackedButNotReported) {
 }
 
 }  // namespace
+
+// Keys held when the display goes away.
+
+namespace {
+
+const Calls kShiftAReleased = {"keybd_event(41,1E,2,0)", "keybd_event(10,2A,2,0)"};
+
+class HeldKeysTest : public VeltDisplayTest {
+ protected:
+  void HoldKeys() {
+    Feed({1, 0x02, 'A', 2, 0x02, 0x11});
+    fake::win().calls.clear();
+  }
+  static Calls Join(Calls a, const Calls& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  }
+};
+
+TEST_F(HeldKeysTest, TerminateAndSleepReleaseWhatTheDisplayHolds) {
+  Open();
+  HoldKeys();
+  display.Terminate();
+  EXPECT_EQ(Join(kShiftAReleased, {"keybd_event(11,1D,2,0)"}), fake::Calls({"keybd_event"}));
+
+  ASSERT_EQ(40, (display.Initialize("x", nullptr), display.CellCount()));
+  HoldKeys();
+  display.Sleep(1);
+  EXPECT_EQ(Join(kShiftAReleased, {"keybd_event(11,1D,2,0)"}), fake::Calls({"keybd_event"}));
+  fake::win().calls.clear();
+  Feed({1, 0x01, 'A', 2, 0x01, 0x11});
+  EXPECT_EQ(3u, fake::Calls({"keybd_event"}).size()) << "late releases still go out, harmlessly";
+}
+
+TEST_F(HeldKeysTest, UnloadReleasesWhatTheDisplayHolds) {
+  {
+    VeltDisplay other;
+    other.HandleInputByte(1);
+    other.HandleInputByte(0x02);
+    other.HandleInputByte('A');
+    fake::win().calls.clear();
+  }
+  EXPECT_EQ(kShiftAReleased, fake::Calls({"keybd_event"}));
+}
+
+int WINAPI TerminateFromCallback(int, int) {
+  theDisplay->Terminate();
+  return 0;
+}
+
+TEST_F(HeldKeysTest, KeysPressedAfterACallbackClosedTheDisplayAreReleasedWithThePoll) {
+  Open(TerminateFromCallback);
+  fakevelt::library().events = {{3, 0x03, 1}, {1, 0x02, 'A'}};
+  fake::win().ticks = {5, 5, 5, 6};
+  display.Poll();
+  EXPECT_EQ(Join({"keybd_event(10,2A,0,0)", "keybd_event(41,1E,0,0)"}, kShiftAReleased),
+            fake::Calls({"keybd_event"}));
+}
+
+}  // namespace
