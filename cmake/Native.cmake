@@ -1,20 +1,37 @@
-# The driver's sources on the host, against the recording Win32 stand-in, for unit
-# tests under AddressSanitizer and UndefinedBehaviorSanitizer.
-find_package(GTest REQUIRED)
-include(GoogleTest)
+# The driver's sources on the host, against the recording Win32 stand-in: unit
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer (preset native),
+# benchmarks (preset bench) and fuzz targets (preset fuzz, clang).
+option(BRL_SANITIZE "Build with AddressSanitizer and UBSan" ON)
+option(BRL_BENCHMARKS "Build the benchmarks instead of the unit tests" OFF)
+option(BRL_FUZZ "Build the libFuzzer targets instead of the unit tests" OFF)
 
-# The driver has no RTTI, which the vptr check needs.
-set(SANITIZERS -fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=all
-               -fno-omit-frame-pointer)
-add_compile_options(${SANITIZERS})
-add_link_options(${SANITIZERS})
+if(BRL_SANITIZE)
+  # The driver has no RTTI, which the vptr check needs.
+  set(SANITIZERS -fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=all
+                 -fno-omit-frame-pointer)
+  add_compile_options(${SANITIZERS})
+  add_link_options(${SANITIZERS})
+endif()
+if(BRL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize=vptr
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
-add_library(fakewin STATIC tests/fakewin/FakeWindows.cpp tests/fakewin/FakeKeyboard.cpp)
-target_include_directories(fakewin PUBLIC tests/fakewin)
+add_library(fakewin STATIC tools/fakewin/FakeWindows.cpp tools/fakewin/FakeKeyboard.cpp)
+target_include_directories(fakewin PUBLIC tools/fakewin)
 target_compile_options(fakewin PRIVATE ${WARNINGS})
 
 add_library(brlcore STATIC ${DRIVER_SOURCES})
 target_compile_options(brlcore PRIVATE ${DRIVER_FLAGS})
 target_link_libraries(brlcore PUBLIC fakewin)
 
-add_subdirectory(tests/unit)
+if(BRL_BENCHMARKS)
+  add_subdirectory(tools/bench)
+elseif(BRL_FUZZ)
+  add_subdirectory(tests/fuzz)
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_subdirectory(tests/unit)
+endif()

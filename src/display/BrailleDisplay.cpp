@@ -1,5 +1,6 @@
 #include "BrailleDisplay.h"
 
+#include <stdint.h>
 #include <string.h>
 
 #include "../keys/Keyboard.h"
@@ -135,22 +136,31 @@ void BrailleDisplay::ReleaseDisplayKey(int index) {
 void BrailleDisplay::ReportChord() {
   DWORD code = 0;
   DWORD param = 0;
-  for (int i = 0; i < kKeys; ++i) {
-    if (!keyDown[i]) continue;
-    code <<= 8;
-    if (i <= 128) {
-      code |= static_cast<DWORD>(i);
-    } else if (i <= 228) {
-      code |= 0x81;
-      param = static_cast<DWORD>(i - 128);
-    } else if (i <= 328) {
-      code |= 0x82;
-      param = static_cast<DWORD>(i - 28);
-    } else {
-      code |= 0x83;
-      param = static_cast<DWORD>(i + 72);
+  for (int word = 0; word < kKeys; word += 8) {
+    uint64_t held;
+    memcpy(&held, keyDown + word, sizeof held);
+    if (!held) continue;  // eight keys up at once: the usual case
+    for (int i = word; i < word + 8; ++i) {
+      if (keyDown[i]) AddToChord(i, &code, &param);
     }
   }
   if (code == 0 || !keyCallback) return;
   keyCallback(static_cast<int>(code | 0x80000000u), static_cast<int>(param));
+}
+
+// Shifts the chord code up a byte and adds key i, by its band of key numbers.
+void BrailleDisplay::AddToChord(int i, DWORD* code, DWORD* param) {
+  *code <<= 8;
+  if (i <= 128) {
+    *code |= static_cast<DWORD>(i);
+  } else if (i <= 228) {
+    *code |= 0x81;
+    *param = static_cast<DWORD>(i - 128);
+  } else if (i <= 328) {
+    *code |= 0x82;
+    *param = static_cast<DWORD>(i - 28);
+  } else {
+    *code |= 0x83;
+    *param = static_cast<DWORD>(i + 72);
+  }
 }

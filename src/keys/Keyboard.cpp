@@ -13,12 +13,16 @@ bool heldVirtualKeys[256];
 
 void Keyboard::TypeCharacter(unsigned char ch, int down) {
   if (down == 1) {
-    held[ch] = Type(ch, 1);
+    TypedCharacter typed = Plan(ch);
+    // Pressed again on another layout: let go of what the first press holds.
+    if (held[ch].count && !Same(held[ch], typed)) Send(held[ch], 0);
+    Send(typed, 1);
+    held[ch] = typed;
   } else if (held[ch].count) {
-    Untype(held[ch]);
+    Send(held[ch], down);
     held[ch] = TypedCharacter();
   } else {
-    Type(ch, down);
+    Send(Plan(ch), down);
   }
 }
 
@@ -45,38 +49,35 @@ void Keyboard::VirtualKeyEvent(BYTE vk, DWORD flags) {
   keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)), flags, 0);
 }
 
-TypedCharacter Keyboard::Type(unsigned char ch, int down) {
-  Keyboard keyboard(KeyboardLayout::Foreground());
+TypedCharacter Keyboard::Plan(unsigned char ch) {
+  KeyboardLayout layout = KeyboardLayout::Foreground();
+  Keyboard keyboard(layout);
   TypedCharacter typed = TypedCharacter();
-  typed.layout = keyboard.layout.Handle();
+  typed.layout = layout.Handle();
   const char* sequence = DeadKeyTable::Sequence(ch);
-  if (sequence && keyboard.layout.IsDeadKey(static_cast<unsigned char>(sequence[0]))) {
-    typed.count = keyboard.TypeString(sequence, down, typed.strokes, 2);
+  if (sequence && layout.IsDeadKey(static_cast<unsigned char>(sequence[0]))) {
+    for (; *sequence; ++sequence) {
+      typed.strokes[typed.count++] = keyboard.StrokeFor(static_cast<unsigned char>(*sequence));
+    }
   } else {
-    typed.strokes[0] = keyboard.TypeChar(ch, down);
-    typed.count = 1;
+    typed.strokes[typed.count++] = keyboard.StrokeFor(ch);
   }
   return typed;
 }
 
-void Keyboard::Untype(const TypedCharacter& typed) {
+void Keyboard::Send(const TypedCharacter& typed, int down) {
   Keyboard keyboard{KeyboardLayout(typed.layout)};
-  for (int i = 0; i < typed.count; ++i) keyboard.SendStroke(typed.strokes[i], 0);
+  for (int i = 0; i < typed.count; ++i) keyboard.SendStroke(typed.strokes[i], down);
 }
 
-int Keyboard::TypeString(const char* s, int down, Stroke* typed, int room) {
-  int count = 0;
-  for (; *s; ++s) {
-    Stroke stroke = TypeChar(static_cast<unsigned char>(*s), down);
-    if (count < room) typed[count++] = stroke;
+bool Keyboard::Same(const TypedCharacter& a, const TypedCharacter& b) {
+  if (a.layout != b.layout || a.count != b.count) return false;
+  for (int i = 0; i < a.count; ++i) {
+    const Stroke& x = a.strokes[i];
+    const Stroke& y = b.strokes[i];
+    if (x.vk != y.vk || x.shiftState != y.shiftState || x.unicode != y.unicode) return false;
   }
-  return count;
-}
-
-Stroke Keyboard::TypeChar(unsigned char ch, int down) {
-  Stroke stroke = StrokeFor(ch);
-  SendStroke(stroke, down);
-  return stroke;
+  return true;
 }
 
 Stroke Keyboard::StrokeFor(unsigned char ch) const {

@@ -33,16 +33,17 @@ class Keyboard {
   // that no key or modifier stays stuck in Windows when the display goes away.
   static void ReleaseHeldKeys();
 
-  // Each character of s in order; returns how many strokes it stored in typed.
-  int TypeString(const char* s, int down, Stroke* typed, int room);
-  Stroke TypeChar(unsigned char ch, int down);
   void SendKey(BYTE vk, int down, int shift, int ctrl, int alt);
   void PressKey(BYTE vk, int shift, int ctrl, int alt);
   void ReleaseKey(BYTE vk, int shift, int ctrl, int alt);
 
  private:
-  static TypedCharacter Type(unsigned char ch, int down);
-  static void Untype(const TypedCharacter& typed);
+  // How ch is typed on the foreground layout: its accent's dead key and the base
+  // letter, or the character by its own key, or as Unicode input.
+  static TypedCharacter Plan(unsigned char ch);
+  // Presses (down 1) or releases each stroke in order.
+  static void Send(const TypedCharacter& typed, int down);
+  static bool Same(const TypedCharacter& a, const TypedCharacter& b);
 
   Stroke StrokeFor(unsigned char ch) const;
   void SendStroke(const Stroke& stroke, int down);

@@ -175,6 +175,20 @@ TEST(KeyboardTest, AReleaseUndoesWhatItsPressTypedEvenAfterALayoutChange) {
   EXPECT_EQ(Calls{UnicodeUp(0xE9)}, Events()) << "a release with no press: the current layout";
 }
 
+TEST(KeyboardTest, APressAgainOnAnotherLayoutFirstLetsGoOfTheFirstPress) {
+  fake::Reset();
+  fake::SetForegroundLayout(fake::kGerman);
+  Keyboard::TypeCharacter(0xE9, 1);
+  Keyboard::TypeCharacter(0xE9, 1);
+  EXPECT_EQ(4u, Events().size()) << "a repeat on the same layout only presses again";
+  fake::SetForegroundLayout(fake::kUnitedStates);
+  fake::win().calls.clear();
+  Keyboard::TypeCharacter(0xE9, 1);
+  Keyboard::TypeCharacter(0xE9, 0);
+  EXPECT_EQ((Calls{KeyUp(0xDD, 0x0D), KeyUp(0x45, 0x12), UnicodeDown(0xE9), UnicodeUp(0xE9)}),
+            Events());
+}
+
 // Every character on every layout: no virtual key 0xFF, and a release lets go of
 // every key and modifier its press held down.
 TEST(KeyboardTest, EveryCharacterIsReleasedCompletelyAndNeverAsKeyFF) {

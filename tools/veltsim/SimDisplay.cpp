@@ -44,16 +44,18 @@ void SimDisplay::Close() {
 }
 
 int SimDisplay::ReadKey(unsigned char* code, unsigned char* flags) {
-  unsigned long now = GetTickCount();
-  if (nextEvent >= script.Count() || static_cast<long>(now - nextDue) < 0) {
+  unsigned long tick = GetTickCount();
+  if (nextEvent >= script.Count() || static_cast<long>(tick - nextDue) < 0) {
     ++quietPolls;
     return 0;
   }
   const KeyScript::Event& event = script.At(nextEvent++);
   *code = event.code;
   *flags = event.flags;
-  if (nextEvent < script.Count()) nextDue = now + script.At(nextEvent).delay;
-  Log("LectureClavier -> %d %02X %02X", event.type, event.flags, event.code);
+  if (nextEvent < script.Count()) nextDue = tick + script.At(nextEvent).delay;
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  Log("LectureClavier -> %d %02X %02X @%lld", event.type, event.flags, event.code, now.QuadPart);
   return event.type;
 }
 

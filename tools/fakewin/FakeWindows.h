@@ -43,6 +43,10 @@ struct Windows {
 
   std::vector<Module> modules;
 
+  // Keyboard calls answer at once (key 'A', scan 1E) and record nothing, so that
+  // benchmarks measure the driver rather than the stand-in.
+  bool silentKeyboard = false;
+
   DWORD currentThread = 1;
   std::map<DWORD, HKL> threadLayouts;
   HWND foreground = nullptr;

@@ -130,10 +130,13 @@ const Key kCommonKeys[] = {{0x39, VK_SPACE, {' ', ' ', 0}, 0}, {0x1C, VK_RETURN,
                            {0x1D, VK_CONTROL, {0, 0, 0}, 0},   {0x38, VK_MENU, {0, 0, 0}, 0}};
 
 const std::vector<Key>* Keys(HKL layout) {
-  static const std::vector<Key> us = UnitedStates(), fr = French(), de = German();
-  if (layout == kUnitedStates) return &us;
-  if (layout == kFrench) return &fr;
-  if (layout == kGerman) return &de;
+  // Never destroyed, so that a static display can still type while the program exits.
+  static const std::vector<Key>* us = new std::vector<Key>(UnitedStates());
+  static const std::vector<Key>* fr = new std::vector<Key>(French());
+  static const std::vector<Key>* de = new std::vector<Key>(German());
+  if (layout == kUnitedStates) return us;
+  if (layout == kFrench) return fr;
+  if (layout == kGerman) return de;
   return nullptr;
 }
 
@@ -204,16 +207,19 @@ void SetForegroundLayout(HKL layout) {
 extern "C" {
 
 SHORT WINAPI VkKeyScanExA(CHAR ch, HKL layout) {
+  if (fake::win().silentKeyboard) return 'A';
   fake::Record("VkKeyScanExA(" + fake::Hex(static_cast<BYTE>(ch)) + ")");
   return fake::Scan(static_cast<BYTE>(ch), layout);
 }
 
 UINT WINAPI MapVirtualKeyExA(UINT code, UINT mapType, HKL layout) {
+  if (fake::win().silentKeyboard) return mapType == MAPVK_VK_TO_VSC ? 0x1E : 'A';
   fake::Record("MapVirtualKeyExA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
   return fake::Map(code, mapType, layout);
 }
 
 UINT WINAPI MapVirtualKeyA(UINT code, UINT mapType) {
+  if (fake::win().silentKeyboard) return mapType == MAPVK_VK_TO_VSC ? 0x1E : 'A';
   fake::Record("MapVirtualKeyA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
   return fake::Map(code, mapType, fake::ThreadLayout());
 }

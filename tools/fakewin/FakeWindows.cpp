@@ -10,8 +10,8 @@
 namespace fake {
 
 Windows& win() {
-  static Windows state;
-  return state;
+  static Windows* state = new Windows();  // outlives static displays at exit
+  return *state;
 }
 
 void Reset() {
@@ -227,12 +227,14 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 }
 
 void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
+  if (win().silentKeyboard) return;
   Record("keybd_event(" + Hex(vk) + "," + Hex(scan) + "," + Hex(flags) + "," +
          Hex(static_cast<unsigned>(extraInfo)) + ")");
 }
 
 UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
   if (size != static_cast<int>(sizeof(INPUT))) return 0;
+  if (win().silentKeyboard) return count;
   for (UINT i = 0; i < count; ++i) {
     const KEYBDINPUT& k = inputs[i].ki;
     if (inputs[i].type == INPUT_KEYBOARD && k.wVk == 0 &&
@@ -248,6 +250,7 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
 }
 
 HWND WINAPI GetForegroundWindow(void) {
+  if (win().silentKeyboard) return nullptr;
   Record("GetForegroundWindow()");
   return win().foreground;
 }
@@ -260,6 +263,7 @@ DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
 }
 
 HKL WINAPI GetKeyboardLayout(DWORD threadId) {
+  if (win().silentKeyboard) return fake::kUnitedStates;
   Record("GetKeyboardLayout(" + std::to_string(threadId) + ")");
   DWORD thread = threadId ? threadId : win().currentThread;
   auto found = win().threadLayouts.find(thread);
