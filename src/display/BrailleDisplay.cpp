@@ -70,16 +70,18 @@ int BrailleDisplay::Display(const unsigned char* src, int count) {
   int first = StatusCells();
   int room = kCells - first;
   int n = count < room ? count : room;
+  if (!src && n > 0) return 0;  // no cells to show: keep what the user reads
   memset(cells + first, 0, room);
-  if (src && n > 0) memcpy(cells + first, src, n);
+  if (n > 0) memcpy(cells + first, src, n);
   return SendIfChanged(kCells, false);
 }
 
 int BrailleDisplay::DisplayStatus(const unsigned char* src, int count) {
   int status = StatusCells();
   int n = count < status ? count : status;
+  if (!src && n > 0) return 0;
   memset(cells, 0, status);
-  if (src && n > 0) memcpy(cells, src, n);
+  if (n > 0) memcpy(cells, src, n);
   return SendIfChanged(status, true);
 }
 

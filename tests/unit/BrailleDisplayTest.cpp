@@ -129,7 +129,9 @@ TEST_F(BrailleDisplayTest, OnlyChangedContentIsSent) {
   EXPECT_EQ(1, display.Display(row, 2));
   EXPECT_EQ("Send(1 2)", Recorded().back()) << "a shorter row clears the rest";
 
-  EXPECT_EQ(1, display.Display(nullptr, 5));
+  EXPECT_EQ(0, display.Display(nullptr, 5)) << "a missing row fails and changes nothing";
+  EXPECT_EQ("Send(1 2)", Recorded().back());
+  EXPECT_EQ(1, display.Display(nullptr, 0));
   EXPECT_EQ(1, display.Display(row, -3));
   EXPECT_EQ((Calls{"Send(1 2 3 4)", "Send(1 2)", "Send()"}), Recorded());
 }
@@ -170,6 +172,7 @@ TEST_F(BrailleDisplayTest, StatusCells) {
   EXPECT_EQ("Send(9 8 1 2)", Recorded().back()) << "rows leave the status cells alone";
   display.DisplayStatus(status, 0);
   EXPECT_EQ("Send(0 0 1 2)", Recorded().back());
+  EXPECT_EQ(0, display.DisplayStatus(nullptr, 1));
 }
 
 TEST_F(BrailleDisplayTest, ClearSendsOnlyWhenSomethingWasShown) {

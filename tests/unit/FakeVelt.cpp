@@ -44,22 +44,17 @@ int WINAPI LongueurBarette() {
   return library().cellCount;
 }
 
-template <typename Proc>
-FARPROC Generic(Proc proc) {
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(proc));
-}
-
 }  // namespace
 
 void Install(std::initializer_list<const char*> missing) {
   library() = Library();
   fake::Module module;
   module.name = "VELT.DLL";
-  module.exports = {{"Initialisation", Generic(Initialisation)},
-                    {"Fermeture", Generic(Fermeture)},
-                    {"LectureClavier", Generic(LectureClavier)},
-                    {"Affichage", Generic(Affichage)},
-                    {"LongueurBarette", Generic(LongueurBarette)}};
+  module.exports = {{"Initialisation", fake::Export(Initialisation)},
+                    {"Fermeture", fake::Export(Fermeture)},
+                    {"LectureClavier", fake::Export(LectureClavier)},
+                    {"Affichage", fake::Export(Affichage)},
+                    {"LongueurBarette", fake::Export(LongueurBarette)}};
   for (const char* name : missing) module.exports.erase(name);
   fake::win().modules.push_back(module);
 }

@@ -33,22 +33,17 @@ int WINAPI OnChord(int code, int param) {
   return 0;
 }
 
-template <typename Proc>
-FARPROC Generic(Proc proc) {
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(proc));
-}
-
 // Opens the library's display on a device library that does nothing.
 void OpenDisplay() {
   fake::Reset();
   fake::win().silentKeyboard = true;
   fake::Module module;
   module.name = "VELT.DLL";
-  module.exports = {{"Initialisation", Generic(Ready)},
-                    {"Fermeture", Generic(Done)},
-                    {"LectureClavier", Generic(NoKey)},
-                    {"Affichage", Generic(Show)},
-                    {"LongueurBarette", Generic(FortyCells)}};
+  module.exports = {{"Initialisation", fake::Export(Ready)},
+                    {"Fermeture", fake::Export(Done)},
+                    {"LectureClavier", fake::Export(NoKey)},
+                    {"Affichage", fake::Export(Show)},
+                    {"LongueurBarette", fake::Export(FortyCells)}};
   fake::win().modules.push_back(module);
   BrlTerminate();
   BrlInit("bench", OnChord);

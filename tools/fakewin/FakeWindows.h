@@ -61,6 +61,12 @@ std::string Hex(unsigned value);
 // The recorded calls whose name is one of names, in order.
 std::vector<std::string> Calls(std::initializer_list<const char*> names);
 
+// A function as GetProcAddress would return it, for Module::exports.
+template <typename Proc>
+FARPROC Export(Proc proc) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(proc));
+}
+
 // Keyboard events as recorded: "keybd_event(vk,scan,flags,0)" in hex.
 std::string KeyDown(unsigned vk, unsigned scan);
 std::string KeyUp(unsigned vk, unsigned scan);
