@@ -39,7 +39,6 @@ struct Input {
 // complete with a scripted answer.
 void ScriptLibrary(Input& in) {
   uint8_t how = in.Byte();
-  size_t shown = fakevelt::library().shown.size();
   if (fakevelt::References() > 0) return;  // still loaded: leave it be
   fake::win().modules.clear();
   const char* lacking[] = {"Initialisation", "Fermeture", "LectureClavier", "Affichage",
@@ -51,7 +50,6 @@ void ScriptLibrary(Input& in) {
   } else {
     fakevelt::Install();
   }
-  fakevelt::library().shown.resize(shown);
   fakevelt::library().initialisationResult = (how & 0x10) ? 0 : 1;
   int8_t cells = static_cast<int8_t>(in.Byte());
   fakevelt::library().cellCount = cells == 127 ? 300 : cells;
@@ -148,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)ready;
   fake::win().calls.clear();
+  fakevelt::library().shown.clear();
   fake::win().foreground = nullptr;
   Input in{data, size};
   if (size && data[0] % 2)

@@ -58,22 +58,22 @@ void QuietTimer(HMODULE driver, double tick) {
   auto terminate = Export<decltype(&BrlTerminate)>(driver, "BrlTerminate");
   init("cells=40", nullptr);
   const int calls = 300;
-  int ticksSeen[4] = {};
+  std::vector<double> each;
   double wall = Now(), cpu = ThreadCpuMs();
   for (int i = 0; i < calls; ++i) {
-    DWORD before = GetTickCount();
+    double start = Now();
     timer();
-    int elapsed = static_cast<int>((GetTickCount() - before) / tick + 0.5);
-    ++ticksSeen[elapsed < 3 ? elapsed : 3];
+    each.push_back(Now() - start);
   }
   wall = (Now() - wall) / calls;
+  std::sort(each.begin(), each.end());
   cpu = (ThreadCpuMs() - cpu) / calls;
   terminate();
   printf("BrlTimer, quiet display, %d calls back to back:\n", calls);
   printf("  wall %.3f ms, CPU %.3f ms per call; tick period %.3f ms (floor)\n", wall, cpu, tick);
   printf("  ratio to floor: wall %.2f, CPU %.2f\n", wall / tick, cpu / tick);
-  printf("  ticks per call (counter steps): 0: %d, 1: %d, 2: %d, 3+: %d\n", ticksSeen[0],
-         ticksSeen[1], ticksSeen[2], ticksSeen[3]);
+  printf("  per call: shortest %.3f ms, median %.3f ms, longest %.3f ms\n", each.front(),
+         each[each.size() / 2], each.back());
 }
 
 // The driver's import of keybd_event, replaced to time each injection.
