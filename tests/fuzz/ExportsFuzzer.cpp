@@ -147,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)ready;
   fake::win().calls.clear();
   fakevelt::library().shown.clear();
+  fakevelt::library().events.clear();
   fake::win().foreground = nullptr;
   Input in{data, size};
   if (size && data[0] % 2)
