@@ -96,7 +96,7 @@ void TypedTextArrives() {
   std::string script;
   for (const char* p = "Bonjour \xE9"; *p; ++p) {
     char line[64];
-    snprintf(line, sizeof line, "5 1 0x02 %u\n0 1 0x01 %u\n", static_cast<unsigned char>(*p),
+    snprintf(line, sizeof line, "0 1 0x02 %u\n0 1 0x01 %u\n", static_cast<unsigned char>(*p),
              static_cast<unsigned char>(*p));
     script += line;
   }
@@ -152,7 +152,7 @@ void ManyChordsOnTheStdcallCallback() {
   WriteKeys("input-chords.txt", script.c_str());
   CHECK_EQ(40, driver.Init("keys=input-chords.txt", OnChord));
   chords.clear();
-  RunTimer(100);
+  RunTimer(400);
   driver.Terminate();
   CHECK_EQ(120, chords.size());
   for (size_t i = 0; i + 1 < chords.size(); i += 2) {
