@@ -55,10 +55,10 @@ TypedCharacter Keyboard::Plan(unsigned char ch) {
   TypedCharacter typed = TypedCharacter();
   typed.layout = layout.Handle();
   const char* sequence = DeadKeyTable::Sequence(ch);
-  if (sequence && layout.IsDeadKey(static_cast<unsigned char>(sequence[0]))) {
-    for (; *sequence; ++sequence) {
-      typed.strokes[typed.count++] = keyboard.StrokeFor(static_cast<unsigned char>(*sequence));
-    }
+  SHORT deadKey = sequence ? layout.DeadKeyFor(static_cast<unsigned char>(sequence[0])) : -1;
+  if (deadKey != -1) {
+    typed.strokes[typed.count++] = StrokeOf(deadKey);
+    typed.strokes[typed.count++] = keyboard.StrokeFor(static_cast<unsigned char>(sequence[1]));
   } else {
     typed.strokes[typed.count++] = keyboard.StrokeFor(ch);
   }
@@ -80,15 +80,18 @@ bool Keyboard::Same(const TypedCharacter& a, const TypedCharacter& b) {
   return true;
 }
 
-Stroke Keyboard::StrokeFor(unsigned char ch) const {
+Stroke Keyboard::StrokeOf(SHORT key) {
   Stroke stroke = Stroke();
+  stroke.vk = static_cast<BYTE>(key & 0xFF);
+  stroke.shiftState = static_cast<BYTE>((key >> 8) & 0xFF);
+  return stroke;
+}
+
+Stroke Keyboard::StrokeFor(unsigned char ch) const {
   SHORT key = layout.KeyFor(ch);
-  if (key != -1) {
-    stroke.vk = static_cast<BYTE>(key & 0xFF);
-    stroke.shiftState = static_cast<BYTE>((key >> 8) & 0xFF);
-    return stroke;
-  }
+  if (key != -1) return StrokeOf(key);
   // No key on this layout: typed as the character itself.
+  Stroke stroke = Stroke();
   CHAR narrow = static_cast<CHAR>(ch);
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &stroke.unicode, 1) != 1) stroke.unicode = 0;
   return stroke;

@@ -45,6 +45,7 @@ class Keyboard {
   static void Send(const TypedCharacter& typed, int down);
   static bool Same(const TypedCharacter& a, const TypedCharacter& b);
 
+  static Stroke StrokeOf(SHORT key);
   Stroke StrokeFor(unsigned char ch) const;
   void SendStroke(const Stroke& stroke, int down);
   void KeyEvent(BYTE vk, DWORD flags);

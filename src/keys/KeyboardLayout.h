@@ -15,8 +15,9 @@ class KeyboardLayout {
   // -1 when the layout cannot produce the character.
   SHORT KeyFor(unsigned char ch) const;
   BYTE ScanCode(BYTE vk) const;
-  // True when ch is produced by a dead key, which combines with the next letter.
-  bool IsDeadKey(unsigned char ch) const;
+  // The dead key that types accent and combines it with the next letter, as
+  // KeyFor answers; -1 when the layout has the accent on no dead key.
+  SHORT DeadKeyFor(unsigned char accent) const;
   HKL Handle() const { return handle; }
 
  private:

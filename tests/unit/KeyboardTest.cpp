@@ -92,7 +92,11 @@ TEST(KeyboardTest, FrenchAzerty) {
           {"a grave by its own key", 0xE0, {KeyDown(0x30, 0x0B)}, {KeyUp(0x30, 0x0B)}},
           {"c cedilla by its own key", 0xE7, {KeyDown(0x39, 0x0A)}, {KeyUp(0x39, 0x0A)}},
           // VkKeyScan finds ^ as AltGr+9, a plain character, before the dead key.
-          {"circumflex", 0xEA, {UnicodeDown(0xEA)}, {UnicodeUp(0xEA)}},
+          {"circumflex dead key", 0xEA, {KeyDown(0xDD, 0x1A), eDown}, {KeyUp(0xDD, 0x1A), eUp}},
+          {"capital circumflex",
+           0xCA,
+           {KeyDown(0xDD, 0x1A), kShiftDown, eDown},
+           {KeyUp(0xDD, 0x1A), eUp, kShiftUp}},
           {"diaeresis dead key",
            0xEB,
            {kShiftDown, KeyDown(0xDD, 0x1A), eDown},
