@@ -105,6 +105,18 @@ void TwoEventsInOneTickArriveInOnePoll() {
   driver.Terminate();
 }
 
+// Unloading the driver destroys its display object, which leaves the port alone:
+// the library stays loaded and is not closed.
+void UnloadLeavesThePortOpen() {
+  SimLog log("e2e-unload.log");
+  CHECK_EQ(40, driver.Init("log=e2e-unload.log", OnChord));
+  log.Since();
+  driver.Unload();
+  CHECK(GetModuleHandleA("brlvelt.dll") == nullptr);
+  CHECK(GetModuleHandleA("VELT.DLL") != nullptr);
+  CHECK(log.Since().empty());
+}
+
 void RunMain() {
   OpensA40CellDisplay();
   FailingDisplaysShowTheirMessage("cells=0", "Erreur de communication", "Erreur");
@@ -114,6 +126,7 @@ void RunMain() {
   SleepAndWakeReloadTheLibrary();
   RefreshResendsButDisplayDoesNot();
   TwoEventsInOneTickArriveInOnePoll();
+  UnloadLeavesThePortOpen();
 }
 
 }  // namespace
