@@ -53,9 +53,9 @@ void PrintVersion(const char* path) {
 
 // Computer braille for the letters used in the rows below: dot n is bit n-1.
 unsigned char Cell(char ch) {
-  static const unsigned char letters[26] = {
-      0x01, 0x03, 0x09, 0x19, 0x11, 0x0B, 0x1B, 0x13, 0x0A, 0x1A, 0x05, 0x07, 0x0D,
-      0x1D, 0x15, 0x0F, 0x1F, 0x17, 0x0E, 0x1E, 0x25, 0x27, 0x3A, 0x2D, 0x3D, 0x35};
+  static const unsigned char letters[26] = {0x01, 0x03, 0x09, 0x19, 0x11, 0x0B, 0x1B, 0x13, 0x0A,
+                                            0x1A, 0x05, 0x07, 0x0D, 0x1D, 0x15, 0x0F, 0x1F, 0x17,
+                                            0x0E, 0x1E, 0x25, 0x27, 0x3A, 0x2D, 0x3D, 0x35};
   if (ch >= 'a' && ch <= 'z') return letters[ch - 'a'];
   if (ch >= 'A' && ch <= 'Z') return letters[ch - 'A'] | 0x40;
   return 0;
@@ -97,8 +97,8 @@ void RunTimer(const Exports& brl, DWORD ms) {
 
 // A text field with the focus, standing in for the application the user types into.
 HWND CreateTextField() {
-  HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_AUTOHSCROLL,
-                              40, 40, 400, 60, nullptr, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_AUTOHSCROLL, 40,
+                              40, 400, 60, nullptr, nullptr, nullptr, nullptr);
   if (!edit) return nullptr;
   SetForegroundWindow(edit);
   SetFocus(edit);
