@@ -86,10 +86,11 @@ TEST_F(SerialPortTest, ReadGathersBytesUntilFullOrTimedOut) {
   EXPECT_EQ("abcdefgh", std::string(reinterpret_cast<char*>(buffer), 8));
   EXPECT_EQ("ReadFile(44,6)", fake::Calls({"ReadFile"}).back()) << "asks only for what is missing";
 
+  fake::win().calls.clear();
   fake::win().reads = {{true, "xy"}};
   fake::win().ticks = {0xFFFFFFFE, 0xFFFFFFFF, 2, 5};
   EXPECT_EQ(2, port.Read(buffer, 8, 5)) << "the tick wrap does not end the wait early";
-  EXPECT_EQ(3u, fake::Calls({"ReadFile"}).size() - 3);
+  EXPECT_EQ(3u, fake::Calls({"ReadFile"}).size());
 }
 
 TEST_F(SerialPortTest, FailedReadClearsTheErrorAndDropsBytes) {
