@@ -1,8 +1,14 @@
-# The driver DLL, the simulated device library, the demo host and the Wine tests.
-# The driver, the simulated device library and every test program side by side, as
-# a host would install them.
+# The driver DLL, the simulated device library, the demo host and the Wine tests,
+# for i686 (preset win32, the product) or x86-64 (preset win64). The driver, the
+# simulated device library and every test program side by side, as a host would
+# install them.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(WINE_FLAVOUR win32)
+else()
+  set(WINE_FLAVOUR win64)
+endif()
 
 add_library(brlvelt SHARED ${DRIVER_SOURCES} src/driver/Exports.cpp src/driver/brlvelt.def
                            src/driver/brlvelt.rc)
@@ -13,7 +19,7 @@ target_link_libraries(brlvelt PRIVATE user32)
 
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN} ${WINE_PREFIX})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN} ${WINE_FLAVOUR} ${WINE_PREFIX})
 
 add_subdirectory(tools)
 add_subdirectory(tests/wine)

@@ -30,7 +30,9 @@ int VeltDisplay::Connect(int) {
     MessageBoxA(nullptr, "Le terminal braille n'est pas allum\xE9", "Erreur", MB_OK);
     return 0;
   }
-  cellCount = n;
+  // The buffer holds kCells cells: a larger display shows its first kCells, and
+  // the count stays within the result byte BrlInit reports it in.
+  cellCount = n < kCells ? n : kCells;
   return 1;
 }
 

@@ -64,6 +64,7 @@ int SerialPort::Read(unsigned char* buffer, int length, DWORD timeoutMs) {
     }
     total += static_cast<int>(received);
     if (GetTickCount() - start > timeoutMs) break;
+    if (!received) ::Sleep(1);  // nothing arrived: wait without spinning
   }
   return total;
 }

@@ -11,7 +11,8 @@ class SerialPort : public CommPort {
   int Open(const char* settings) override;
   int WriteByte(unsigned char byte) override;
   int Write(const unsigned char* buffer, int length) override;
-  // Polls until length bytes arrived or more than timeoutMs passed.
+  // Polls until length bytes arrived or more than timeoutMs passed, sleeping
+  // 1 ms after each read that brought nothing.
   int Read(unsigned char* buffer, int length, DWORD timeoutMs) override;
 
  protected:

@@ -40,11 +40,13 @@ int VeltLibraryPort::Read(unsigned char* buffer, int length, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   int filled = 0;
   while (filled + 3 <= length) {
+    bool taken = false;
     if (binding.LectureClavier) {
       unsigned char code = 0;
       unsigned char flags = 0;
       int type = binding.LectureClavier(&code, &flags);
-      if (type >= 1 && type <= 4) {
+      taken = type >= 1 && type <= 4;
+      if (taken) {
         buffer[filled] = static_cast<unsigned char>(type);
         buffer[filled + 1] = flags;
         buffer[filled + 2] = code;
@@ -52,6 +54,8 @@ int VeltLibraryPort::Read(unsigned char* buffer, int length, DWORD timeoutMs) {
       }
     }
     if (GetTickCount() - start > timeoutMs) break;
+    // Nothing waiting: give the processor away until the next read.
+    if (!taken) ::Sleep(1);
   }
   return filled;
 }

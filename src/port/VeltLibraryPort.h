@@ -28,7 +28,10 @@ class VeltLibraryPort : public SerialPort {
   ~VeltLibraryPort() override;
   int Open(const char* settings) override;
   // Packs key events as type, flags, code while three bytes of room remain,
-  // until more than timeoutMs passed.
+  // until more than timeoutMs passed; sleeps 1 ms after each read that found
+  // nothing, so a quiet display costs no CPU. Sleep ends at a clock interrupt,
+  // the same interrupt that moves the tick counter on, so a read of timeout 0
+  // still ends within the tick in which it started plus one sleep (1 ms).
   int Read(unsigned char* buffer, int length, DWORD timeoutMs) override;
 
   static const VeltBinding& Binding() { return binding; }

@@ -42,6 +42,13 @@ TEST_F(ExportsTest, InitReturnsTheCellCountAndRefusesASecondOpen) {
   BrlSleep(0);
   EXPECT_EQ("Initialisation(\"cells=80\")", fake::Calls({"Initialisation"}).back())
       << "the refused call still replaced the settings";
+
+  BrlTerminate();
+  BrlSleep(1);
+  BrlSleep(0);
+  BrlTerminate();
+  fakevelt::library().cellCount = 300;
+  EXPECT_EQ(128, BrlInit("cells=300", nullptr)) << "at most the 128 cells of the buffer";
 }
 
 TEST_F(ExportsTest, RefreshResendsUnchangedCellsButDisplayDoesNot) {

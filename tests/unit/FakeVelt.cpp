@@ -25,7 +25,7 @@ int WINAPI Fermeture() {
 
 int WINAPI LectureClavier(unsigned char* code, unsigned char* flags) {
   fake::Record("LectureClavier()");
-  if (library().events.empty()) return 0;
+  if (library().events.empty() || library().events.front().dueUs > fake::win().clockUs) return 0;
   Event event = library().events.front();
   library().events.pop_front();
   *code = event.code;

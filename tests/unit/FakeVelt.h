@@ -14,6 +14,7 @@ struct Event {
   int type;
   unsigned char flags;
   unsigned char code;
+  unsigned long long dueUs = 0;  // handed out once the stand-in's clock reaches it
 };
 
 struct Library {

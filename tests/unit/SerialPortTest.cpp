@@ -63,16 +63,17 @@ TEST_F(SerialPortTest, FailuresToOpen) {
   EXPECT_EQ(0, SerialPort().Open(nullptr));
 }
 
-TEST_F(SerialPortTest, ReadOnQuietLinePollsUntilTheTickMovesOn) {
+TEST_F(SerialPortTest, ReadOnQuietLineSleepsBetweenReadsUntilTheTickMovesOn) {
   SerialPort port;
   port.Open("COM2:9600");
   fake::win().calls.clear();
   fake::win().ticks = {500, 500, 500, 501};
   unsigned char buffer[80];
   EXPECT_EQ(0, port.Read(buffer, 80, 0));
-  EXPECT_EQ((Calls{"GetTickCount()", "ReadFile(44,80)", "GetTickCount()", "ReadFile(44,80)",
-                   "GetTickCount()", "ReadFile(44,80)", "GetTickCount()"}),
-            Recorded());
+  EXPECT_EQ(
+      (Calls{"GetTickCount()", "ReadFile(44,80)", "GetTickCount()", "Sleep(1)", "ReadFile(44,80)",
+             "GetTickCount()", "Sleep(1)", "ReadFile(44,80)", "GetTickCount()"}),
+      Recorded());
 }
 
 TEST_F(SerialPortTest, ReadGathersBytesUntilFullOrTimedOut) {

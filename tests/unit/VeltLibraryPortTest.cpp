@@ -98,6 +98,27 @@ TEST_F(VeltLibraryPortTest, ReadPacksEventsWithinOneTick) {
   EXPECT_EQ(1u, fakevelt::library().events.size());
 }
 
+// On a 16 ms tick: a quiet read waits in 1 ms sleeps, ends as soon as the tick
+// has moved on, and still takes an event handed out late in its tick.
+TEST_F(VeltLibraryPortTest, AQuietReadSleepsUntilTheTickMovesOn) {
+  fakevelt::Install();
+  VeltLibraryPort port;
+  port.Open("x");
+  fake::win().tickPeriodMs = 16;
+  fake::win().clockUs = 32000;
+  fake::win().calls.clear();
+  unsigned char buffer[80];
+  EXPECT_EQ(0, port.Read(buffer, 80, 0));
+  EXPECT_GE(fake::win().clockUs, 48000u) << "lasts until the tick moves on";
+  EXPECT_LT(fake::win().clockUs, 49100u) << "and at most one sleep longer";
+  EXPECT_LE(fake::Calls({"LectureClavier"}).size(), 17u) << "sleeps between reads";
+
+  fake::win().clockUs = 64000;
+  fakevelt::library().events = {{3, 0x02, 5, 79500}, {3, 0x01, 5, 79500}};
+  EXPECT_EQ(3, port.Read(buffer, 80, 0)) << "the event due at 15.5 ms of the tick";
+  EXPECT_EQ(std::string("\x03\x02\x05", 3), std::string(buffer, buffer + 3));
+}
+
 TEST_F(VeltLibraryPortTest, ReadStopsWhenThreeBytesNoLongerFit) {
   fakevelt::Install();
   VeltLibraryPort port;

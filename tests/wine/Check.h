@@ -26,9 +26,11 @@ inline void That(bool ok, const char* what, int line) {
   }
 }
 
+// A program that checked nothing proves nothing: it fails too.
 inline int Finish(const char* program) {
   printf("%s: %d checks, %d failures\n", program, Passed() + Failed(), Failed());
-  return Failed() ? 1 : 0;
+  if (Passed() + Failed() == 0) printf("%s: nothing was checked\n", program);
+  return Failed() || !Passed() ? 1 : 0;
 }
 
 }  // namespace check

@@ -195,10 +195,21 @@ int WINAPI lstrlenA(LPCSTR s) {
 DWORD WINAPI GetTickCount(void) {
   Record("GetTickCount()");
   fake::Windows& w = win();
+  if (w.ticks.empty() && w.tickPeriodMs) {
+    ++w.clockUs;
+    return static_cast<DWORD>(w.clockUs / 1000 / w.tickPeriodMs * w.tickPeriodMs);
+  }
   if (w.ticks.empty()) return ++w.lastTick;
   w.lastTick = w.ticks.front();
   w.ticks.pop_front();
   return w.lastTick;
+}
+
+void WINAPI Sleep(DWORD ms) {
+  Record("Sleep(" + std::to_string(ms) + ")");
+  fake::Windows& w = win();
+  w.clockUs += 1000ull * ms;
+  if (w.ticks.empty()) w.lastTick += ms;
 }
 
 HANDLE WINAPI GetProcessHeap(void) {

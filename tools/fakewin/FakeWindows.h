@@ -30,6 +30,10 @@ struct Windows {
 
   std::deque<DWORD> ticks;  // GetTickCount answers; when empty, time moves on by 1 ms per call
   DWORD lastTick = 1000;
+  // With a tick period and no scripted ticks, a clock instead: each GetTickCount
+  // costs 1 us, Sleep(n) n ms, and the counter moves on every tickPeriodMs.
+  DWORD tickPeriodMs = 0;
+  unsigned long long clockUs = 0;
 
   bool buildDcbOk = true;
   HANDLE createFileResult = reinterpret_cast<HANDLE>(0x44);

@@ -132,6 +132,7 @@ BOOL WINAPI CloseHandle(HANDLE object);
 LPSTR WINAPI lstrcpynA(LPSTR dest, LPCSTR src, int maxLength);
 int WINAPI lstrlenA(LPCSTR s);
 DWORD WINAPI GetTickCount(void);
+void WINAPI Sleep(DWORD ms);
 HANDLE WINAPI GetProcessHeap(void);
 LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
 BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
