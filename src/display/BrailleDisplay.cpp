@@ -40,11 +40,23 @@ int BrailleDisplay::Open(const char* settings) {
 }
 
 int BrailleDisplay::OpenPort(CommPort* created, const char* settings) {
-  if (!created) return 0;
-  port = created;
-  int result = port->Open(settings);
-  if (!result) ClosePort();
-  return result;
+  // A message box shown while opening runs the host's messages, and with them
+  // maybe its timer: until Open has returned, the port stays out of reach of
+  // Poll and Send, and a second open is refused.
+  if (!created || opening) {
+    delete created;
+    return 0;
+  }
+  opening = true;
+  int result = created->Open(settings);
+  opening = false;
+  if (result && !port) {
+    port = created;
+    return result;
+  }
+  delete created;
+  Keyboard::ReleaseHeldKeys();
+  return 0;
 }
 
 void BrailleDisplay::ClosePort() {
@@ -120,6 +132,9 @@ int BrailleDisplay::Poll() {
 }
 
 void BrailleDisplay::PressDisplayKey(int index) {
+  // Reading with the display's keys is the user's activity: it resets the idle
+  // timers as a keystroke would, without pinning the system awake.
+  SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
   if (index < 0 || index >= kKeys || keyDown[index]) return;
   keyDown[index] = 1;
   chordReported = 0;

@@ -56,6 +56,7 @@ class BrailleDisplay {
   int chordReported = 1;
 
  private:
+  bool opening = false;
   static void AddToChord(int i, DWORD* code, DWORD* param);
   int StatusCells() const;
   int SendIfChanged(int compareLength, bool refresh);

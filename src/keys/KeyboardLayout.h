@@ -15,11 +15,17 @@ class KeyboardLayout {
   // -1 when the layout cannot produce the character.
   SHORT KeyFor(unsigned char ch) const;
   BYTE ScanCode(BYTE vk) const;
-  // The dead key that types accent and combines it with the next letter, as
-  // KeyFor answers; -1 when the layout has the accent on no dead key.
+  // The key and shift state, as KeyFor answers, of the dead key that types
+  // accent and combines it with the next letter; -1 when the layout has the
+  // accent on no dead key.
   SHORT DeadKeyFor(unsigned char accent) const;
+  // Whether that key, in that shift state, is a dead key; its accent, if asked.
+  bool IsDeadKey(SHORT key, WCHAR* accent = nullptr) const;
   HKL Handle() const { return handle; }
 
  private:
+  // Whether that key, in that shift state, is a dead key for accent.
+  bool IsDeadKeyFor(SHORT key, WCHAR accent) const;
+
   HKL handle;
 };

@@ -110,14 +110,37 @@ TEST_F(VeltDisplayTest, APortThatCannotBeCreatedFailsTheOpen) {
 
 // Decoding key packets.
 
+// A message box shown while the port opens runs the host's messages: a timer
+// or a row arriving then must not reach the library that is being opened.
+TEST_F(VeltDisplayTest, NothingReachesAHalfOpenLibraryFromInsideItsMessageBox) {
+  Open();
+  display.Terminate();
+  static VeltDisplay* reentered = &display;
+  fake::win().onMessageBox = [] {
+    const unsigned char row[] = {9};
+    reentered->Poll();
+    reentered->Display(row, 1);
+    reentered->Send();
+    EXPECT_EQ(0, reentered->Initialize("x", nullptr)) << "no second open meanwhile";
+  };
+  fake::win().modules.clear();
+  fakevelt::Install({"LongueurBarette"});
+  fake::win().calls.clear();
+  EXPECT_EQ(0, display.Initialize("x", nullptr));
+  EXPECT_TRUE(fake::Calls({"LectureClavier", "Affichage", "Initialisation"}).empty());
+  EXPECT_EQ(1u, fake::Calls({"LoadLibraryA"}).size());
+  fake::win().onMessageBox = nullptr;
+}
+
 TEST_F(VeltDisplayTest, VirtualKeyPacketsPressAndReleaseWithTheirScanCode) {
   Open();
-  Feed({2, 0x02, 0x0D, 2, 0x01, 0x0D, 2, 0x03, 0x10});
+  Feed({2, 0x02, 0x0D, 2, 0x01, 0x0D, 2, 0x03, 0x10, 2, 0x03, 0x25});
   EXPECT_EQ((Calls{"keybd_event(D,1C,0,0)", "keybd_event(D,1C,2,0)", "keybd_event(10,2A,0,0)",
-                   "keybd_event(10,2A,2,0)"}),
-            fake::Calls({"keybd_event"}));
+                   "keybd_event(10,2A,2,0)", "keybd_event(25,4B,1,0)", "keybd_event(25,4B,3,0)"}),
+            fake::Calls({"keybd_event"}))
+      << "Left is an extended key, not numeric-keypad 4";
   EXPECT_EQ((Calls{"MapVirtualKeyA(D,0)", "MapVirtualKeyA(D,0)", "MapVirtualKeyA(10,0)",
-                   "MapVirtualKeyA(10,0)"}),
+                   "MapVirtualKeyA(10,0)", "MapVirtualKeyA(25,0)", "MapVirtualKeyA(25,0)"}),
             fake::Calls({"MapVirtualKeyA"}));
 }
 
@@ -192,6 +215,15 @@ TEST_F(VeltDisplayTest, ChordsAreReportedOnceOnTheFirstRelease) {
     EXPECT_EQ(c.reports, chords) << c.name;
     for (int key = 0; key < 256; ++key) display.ReleaseDisplayKey(key);
   }
+}
+
+// Each display-key press resets the idle timers, as a keystroke would, without
+// keeping the system awake once the user stops (no ES_CONTINUOUS).
+TEST_F(VeltDisplayTest, DisplayKeyPressesCountAsUserActivity) {
+  Open();
+  Feed({3, 0x02, 7, 4, 0x02, 9, 3, 0x01, 7, 1, 0x03, 'a', 2, 0x03, 0x0D});
+  EXPECT_EQ((Calls{"SetThreadExecutionState(3)", "SetThreadExecutionState(3)"}),
+            fake::Calls({"SetThreadExecutionState"}));
 }
 
 TEST_F(VeltDisplayTest, WithoutACallbackChordsAreTrackedButNotReported) {

@@ -1,5 +1,6 @@
 // Keyboard layouts of the Win32 stand-in, described by physical key as Windows
-// defines them (KBDUS, KBDFR, KBDGR), and the functions that answer from them.
+// defines them (KBDUS, KBDUSX, KBDFR, KBDGR), the functions that answer from
+// them, and the focused application: the text that the injected events type.
 // Character codes are Windows-1252.
 #include <string.h>
 
@@ -12,6 +13,7 @@ namespace fake {
 const HKL kUnitedStates = reinterpret_cast<HKL>(0x04090409);
 const HKL kFrench = reinterpret_cast<HKL>(0x040C040C);
 const HKL kGerman = reinterpret_cast<HKL>(0x04070407);
+const HKL kUnitedStatesInternational = reinterpret_cast<HKL>(0xF0010409);
 
 namespace {
 
@@ -53,6 +55,15 @@ std::vector<Key> UnitedStates() {
   return keys;
 }
 
+void SetKey(std::vector<Key>& keys, BYTE vk, const BYTE (&chars)[3], BYTE dead) {
+  for (Key& key : keys) {
+    if (key.vk == vk) {
+      memcpy(key.chars, chars, sizeof chars);
+      key.dead = dead;
+    }
+  }
+}
+
 void SetAltGr(std::vector<Key>& keys, BYTE vk, BYTE ch, bool dead = false) {
   for (Key& key : keys) {
     if (key.vk == vk) {
@@ -60,6 +71,50 @@ void SetAltGr(std::vector<Key>& keys, BYTE vk, BYTE ch, bool dead = false) {
       if (dead) key.dead |= 1 << kAltGr;
     }
   }
+}
+
+// US-International: ` ' " ~ ^ are dead keys (the apostrophe key's dead
+// characters are ' and ", which accent the next letter acute and diaeresis), and
+// AltGr gives Latin-1 letters and signs; its Shift+AltGr level is not modelled.
+std::vector<Key> UnitedStatesInternational() {
+  std::vector<Key> keys = UnitedStates();
+  SetKey(keys, 0xC0, {'`', '~', 0}, 1 << kNormal | 1 << kShift);
+  SetKey(keys, 0xDE, {'\'', '"', 0xB4}, 1 << kNormal | 1 << kShift);
+  SetKey(keys, '6', {'6', '^', 0xBC}, 1 << kShift);
+  const char* altGr =
+      "1\xA1"
+      "2\xB2"
+      "3\xB3"
+      "4\xA4"
+      "5\x80"
+      "7\xBD"
+      "8\xBE"
+      "9\x91"
+      "0\x92"
+      "Q\xE4"
+      "W\xE5"
+      "E\xE9"
+      "R\xAE"
+      "T\xFE"
+      "Y\xFC"
+      "U\xFA"
+      "I\xED"
+      "O\xF3"
+      "P\xF6"
+      "A\xE1"
+      "S\xDF"
+      "D\xF0"
+      "L\xF8"
+      "Z\xE6"
+      "C\xA9"
+      "N\xF1"
+      "M\xB5";
+  for (const char* p = altGr; *p; p += 2)
+    SetAltGr(keys, static_cast<BYTE>(p[0]), static_cast<BYTE>(p[1]));
+  const BYTE oem[][2] = {{0xBD, 0xA5}, {0xBB, 0xD7}, {0xDB, 0xAB}, {0xDD, 0xBB},
+                         {0xBA, 0xB6}, {0xBC, 0xE7}, {0xBF, 0xBF}, {0xDC, 0xAC}};
+  for (const auto& pair : oem) SetAltGr(keys, pair[0], pair[1]);
+  return keys;
 }
 
 std::vector<Key> German() {
@@ -127,13 +182,20 @@ std::vector<Key> French() {
 const Key kCommonKeys[] = {{0x39, VK_SPACE, {' ', ' ', 0}, 0}, {0x1C, VK_RETURN, {'\r', 0, 0}, 0},
                            {0x0F, VK_TAB, {'\t', 0, 0}, 0},    {0x0E, VK_BACK, {'\b', 0, 0}, 0},
                            {0x01, VK_ESCAPE, {0x1B, 0, 0}, 0}, {0x2A, VK_SHIFT, {0, 0, 0}, 0},
-                           {0x1D, VK_CONTROL, {0, 0, 0}, 0},   {0x38, VK_MENU, {0, 0, 0}, 0}};
+                           {0x1D, VK_CONTROL, {0, 0, 0}, 0},   {0x38, VK_MENU, {0, 0, 0}, 0},
+                           {0x4B, VK_LEFT, {0, 0, 0}, 0},      {0x48, VK_UP, {0, 0, 0}, 0},
+                           {0x4D, VK_RIGHT, {0, 0, 0}, 0},     {0x50, VK_DOWN, {0, 0, 0}, 0},
+                           {0x47, VK_HOME, {0, 0, 0}, 0},      {0x4F, VK_END, {0, 0, 0}, 0},
+                           {0x49, VK_PRIOR, {0, 0, 0}, 0},     {0x51, VK_NEXT, {0, 0, 0}, 0},
+                           {0x52, VK_INSERT, {0, 0, 0}, 0},    {0x53, VK_DELETE, {0, 0, 0}, 0}};
 
 const std::vector<Key>* Keys(HKL layout) {
   // Never destroyed, so that a static display can still type while the program exits.
   static const std::vector<Key>* us = new std::vector<Key>(UnitedStates());
   static const std::vector<Key>* fr = new std::vector<Key>(French());
   static const std::vector<Key>* de = new std::vector<Key>(German());
+  static const std::vector<Key>* usx = new std::vector<Key>(UnitedStatesInternational());
+  if (layout == kUnitedStatesInternational) return usx;
   if (layout == kUnitedStates) return us;
   if (layout == kFrench) return fr;
   if (layout == kGerman) return de;
@@ -161,9 +223,14 @@ SHORT Scan(BYTE ch, HKL layout) {
   for (const Key& key : kCommonKeys) {
     if (key.chars[kNormal] == ch && ch) return key.vk;
   }
-  for (const Key& key : *keys) {
-    for (int level = kNormal; level <= kAltGr; ++level) {
-      if (key.chars[level] == ch) return static_cast<SHORT>(kShiftState[level] << 8 | key.vk);
+  // Plain characters are found before dead keys that type the same character.
+  for (BYTE dead : {0, 1}) {
+    for (const Key& key : *keys) {
+      for (int level = kNormal; level <= kAltGr; ++level) {
+        if (key.chars[level] == ch && ((key.dead >> level) & 1) == dead) {
+          return static_cast<SHORT>(kShiftState[level] << 8 | key.vk);
+        }
+      }
     }
   }
   if (ch >= 1 && ch <= 26) return static_cast<SHORT>(2 << 8 | ('A' + ch - 1));
@@ -180,9 +247,20 @@ UINT Map(UINT code, UINT mapType, HKL layout) {
   return (key->dead & (1 << kNormal)) ? ch | 0x80000000u : ch;
 }
 
-HKL ThreadLayout() {
-  auto found = win().threadLayouts.find(win().currentThread);
+HKL ThreadLayout(DWORD thread) {
+  auto found = win().threadLayouts.find(thread);
   return found == win().threadLayouts.end() ? nullptr : found->second;
+}
+
+HKL ThreadLayout() {
+  return ThreadLayout(win().currentThread);
+}
+
+// The level that the held modifiers select; -1 for Ctrl or Alt alone (a shortcut).
+int Level(bool shift, bool ctrl, bool alt) {
+  if (ctrl && alt) return shift ? -1 : kAltGr;
+  if (ctrl || alt) return -1;
+  return shift ? kShift : kNormal;
 }
 
 // Windows-1252 0x80-0x9F; the rest of the code page, and the five unassigned
@@ -192,7 +270,83 @@ const WCHAR kHighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026,
                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+WCHAR Wide(BYTE ch) {
+  WCHAR high = ch >= 0x80 && ch < 0xA0 ? kHighControls[ch - 0x80] : 0;
+  return high ? high : ch;
+}
+
+// What a dead key's accent makes of the next character, as the layouts' dead-key
+// tables do: the accented letter, or 0 when they do not combine.
+WCHAR Compose(WCHAR accent, WCHAR base) {
+  struct Row {
+    WCHAR accent;
+    const char* bases;
+    const char* composed;
+  };
+  static const Row rows[] = {
+      {'`', "AEIOUaeiou", "\xC0\xC8\xCC\xD2\xD9\xE0\xE8\xEC\xF2\xF9"},
+      {0xB4, "AEIOUYaeiouy", "\xC1\xC9\xCD\xD3\xDA\xDD\xE1\xE9\xED\xF3\xFA\xFD"},
+      {'\'', "AEIOUYCaeiouyc", "\xC1\xC9\xCD\xD3\xDA\xDD\xC7\xE1\xE9\xED\xF3\xFA\xFD\xE7"},
+      {'^', "AEIOUaeiou", "\xC2\xCA\xCE\xD4\xDB\xE2\xEA\xEE\xF4\xFB"},
+      {'~', "ANOano", "\xC3\xD1\xD5\xE3\xF1\xF5"},
+      {0xA8, "AEIOUaeiouy", "\xC4\xCB\xCF\xD6\xDC\xE4\xEB\xEF\xF6\xFC\xFF"},
+      {'"', "AEIOUaeiouy", "\xC4\xCB\xCF\xD6\xDC\xE4\xEB\xEF\xF6\xFC\xFF"},
+      {0xB8, "Cc", "\xC7\xE7"}};
+  if (base == ' ') return accent;
+  for (const Row& row : rows) {
+    const char* at = row.accent == accent && base < 0x80 ? strchr(row.bases, base) : nullptr;
+    if (at && base) return static_cast<BYTE>(row.composed[at - row.bases]);
+  }
+  return 0;
+}
+
+void Type(WCHAR ch) {
+  Windows& w = win();
+  if (w.pendingDead) {
+    WCHAR composed = Compose(w.pendingDead, ch);
+    if (composed) {
+      w.typed += composed;
+    } else {
+      w.typed += w.pendingDead;
+      w.typed += ch;
+    }
+    w.pendingDead = 0;
+  } else {
+    w.typed += ch;
+  }
+}
+
 }  // namespace
+
+void DeliverKey(BYTE vk, bool up) {
+  Windows& w = win();
+  if (up) {
+    w.keysDown.erase(vk);
+    return;
+  }
+  w.keysDown.insert(vk);
+  HWND window = w.foreground;
+  HKL layout = ThreadLayout(window ? w.windowThreads[window] : w.currentThread);
+  const Key* key = FindVk(layout, vk);
+  int level =
+      Level(w.keysDown.count(VK_SHIFT), w.keysDown.count(VK_CONTROL), w.keysDown.count(VK_MENU));
+  if (!key || level < 0 || !key->chars[level] || key->chars[level] < 0x20) return;
+  WCHAR ch = Wide(key->chars[level]);
+  if (!((key->dead >> level) & 1)) {
+    Type(ch);
+  } else if (w.pendingDead) {
+    w.typed += w.pendingDead;
+    w.typed += ch;
+    w.pendingDead = 0;
+  } else {
+    w.pendingDead = ch;
+  }
+}
+
+void DeliverUnicode(WCHAR ch, bool up) {
+  if (up) return;
+  win().typed += ch;
+}
 
 void SetForegroundLayout(HKL layout) {
   HWND window = reinterpret_cast<HWND>(0xF0C5);
@@ -224,6 +378,18 @@ UINT WINAPI MapVirtualKeyA(UINT code, UINT mapType) {
   return fake::Map(code, mapType, fake::ThreadLayout());
 }
 
+int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int size, UINT flags,
+                       HKL layout) {
+  if (fake::win().silentKeyboard) return 0;
+  fake::Record("ToUnicodeEx(" + fake::Hex(vk) + "," + fake::Hex(flags) + ")");
+  const fake::Key* key = fake::FindVk(layout, vk);
+  int level =
+      fake::Level(keyState[VK_SHIFT] & 0x80, keyState[VK_CONTROL] & 0x80, keyState[VK_MENU] & 0x80);
+  if (!key || level < 0 || !key->chars[level] || size < 1) return 0;
+  buffer[0] = fake::Wide(key->chars[level]);
+  return (key->dead >> level) & 1 ? -1 : 1;
+}
+
 int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR src, int srcLength, LPWSTR dest,
                                int destLength) {
   int length = srcLength < 0 ? static_cast<int>(strlen(src)) + 1 : srcLength;
@@ -231,8 +397,7 @@ int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR src, int srcLength, LPWSTR de
   if (destLength < length) return 0;
   for (int i = 0; i < length; ++i) {
     BYTE ch = static_cast<BYTE>(src[i]);
-    WCHAR wide = ch >= 0x80 && ch < 0xA0 ? fake::kHighControls[ch - 0x80] : 0;
-    dest[i] = wide ? wide : ch;
+    dest[i] = fake::Wide(ch);
   }
   return length;
 }

@@ -234,6 +234,7 @@ BOOL WINAPI HeapFree(HANDLE, DWORD, LPVOID memory) {
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   Record("MessageBoxA(" + Pointer(owner) + "," + Quoted(text) + "," + Quoted(caption) + "," +
          Hex(type) + ")");
+  if (win().onMessageBox) win().onMessageBox();
   return IDOK;
 }
 
@@ -241,6 +242,7 @@ void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
   if (win().silentKeyboard) return;
   Record("keybd_event(" + Hex(vk) + "," + Hex(scan) + "," + Hex(flags) + "," +
          Hex(static_cast<unsigned>(extraInfo)) + ")");
+  fake::DeliverKey(vk, flags & KEYEVENTF_KEYUP);
 }
 
 UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
@@ -252,12 +254,18 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
         (k.dwFlags & ~KEYEVENTF_KEYUP) == KEYEVENTF_UNICODE) {
       Record("SendInput(unicode " + Hex(k.wScan) +
              ((k.dwFlags & KEYEVENTF_KEYUP) ? " up)" : " down)"));
+      fake::DeliverUnicode(k.wScan, k.dwFlags & KEYEVENTF_KEYUP);
     } else {
       Record("SendInput(type " + Hex(inputs[i].type) + ",vk " + Hex(k.wVk) + ",scan " +
              Hex(k.wScan) + ",flags " + Hex(k.dwFlags) + ")");
     }
   }
   return count;
+}
+
+EXECUTION_STATE WINAPI SetThreadExecutionState(EXECUTION_STATE flags) {
+  Record("SetThreadExecutionState(" + Hex(flags) + ")");
+  return ES_CONTINUOUS;
 }
 
 HWND WINAPI GetForegroundWindow(void) {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,15 @@ struct Windows {
   std::map<DWORD, HKL> threadLayouts;
   HWND foreground = nullptr;
   std::map<HWND, DWORD> windowThreads;
+
+  // The focused application: the text the injected key events typed on the
+  // foreground layout, the dead key waiting for its letter, the keys held down.
+  std::wstring typed;
+  WCHAR pendingDead = 0;
+  std::set<unsigned> keysDown;
+
+  std::vector<std::string> executionStates;  // SetThreadExecutionState flags, in hex
+  void (*onMessageBox)() = nullptr;          // runs inside MessageBoxA, as a modal loop would
 };
 
 Windows& win();
@@ -81,6 +91,11 @@ std::string UnicodeUp(unsigned ch);
 extern const HKL kUnitedStates;
 extern const HKL kFrench;
 extern const HKL kGerman;
+extern const HKL kUnitedStatesInternational;
+
+// Injected events as the focused application receives them.
+void DeliverKey(BYTE vk, bool up);
+void DeliverUnicode(WCHAR ch, bool up);
 
 // A foreground window owned by a thread with the given layout.
 void SetForegroundLayout(HKL layout);

@@ -59,6 +59,26 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_SNAPSHOT 0x2C
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
+#define VK_LWIN 0x5B
+#define VK_RWIN 0x5C
+#define VK_APPS 0x5D
+#define VK_DIVIDE 0x6F
+#define VK_RCONTROL 0xA3
+#define VK_RMENU 0xA5
+#define ES_SYSTEM_REQUIRED 0x00000001
+#define ES_DISPLAY_REQUIRED 0x00000002
+#define ES_CONTINUOUS 0x80000000
 
 typedef struct _DCB {
   DWORD DCBlength;
@@ -148,6 +168,10 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size);
 HWND WINAPI GetForegroundWindow(void);
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 HKL WINAPI GetKeyboardLayout(DWORD threadId);
+int WINAPI ToUnicodeEx(UINT vk, UINT scan, const BYTE* keyState, LPWSTR buffer, int size,
+                       UINT flags, HKL layout);
+typedef DWORD EXECUTION_STATE;
+EXECUTION_STATE WINAPI SetThreadExecutionState(EXECUTION_STATE flags);
 
 #ifdef __cplusplus
 }
