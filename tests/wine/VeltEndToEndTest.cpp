@@ -117,12 +117,29 @@ void UnloadLeavesThePortOpen() {
   CHECK(log.Since().empty());
 }
 
+// Key files are UTF-8 text: a quoted '#' is a character, not a comment, a
+// leading zero is still decimal, and a quoted é arrives as its ANSI byte.
+void KeyFilesAreReadAsWritten() {
+  SimLog log("e2e-script.log");
+  WriteKeys("e2e-script.txt", "010 3 0x03 '#'  # display key 35\n0 3 0x03 '\xC3\xA9'\n");
+  CHECK_EQ(40, driver.Init("keys=e2e-script.txt;log=e2e-script.log", nullptr));
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 200) driver.Timer();
+  std::string calls = log.Since();
+  CHECK(calls.find("LectureClavier -> 3 03 23 @") != std::string::npos);
+  CHECK(calls.find("LectureClavier -> 3 03 E9 @") != std::string::npos);
+  driver.Terminate();
+}
+
 void RunMain() {
   OpensA40CellDisplay();
   FailingDisplaysShowTheirMessage("cells=0", "Erreur de communication", "Erreur");
   FailingDisplaysShowTheirMessage("cells=-1", "Le terminal braille n'est pas allum\xE9", "Erreur");
   FailingDisplaysShowTheirMessage("init=fail", nullptr, nullptr);
   FailingDisplaysShowTheirMessage("cells=many", nullptr, nullptr);
+  FailingDisplaysShowTheirMessage("log=no-such-folder/velt.log", nullptr, nullptr);
+  FailingDisplaysShowTheirMessage("braille=no-such-folder/cells.txt", nullptr, nullptr);
+  KeyFilesAreReadAsWritten();
   SleepAndWakeReloadTheLibrary();
   RefreshResendsButDisplayDoesNot();
   TwoEventsInOneTickArriveInOnePoll();

@@ -3,21 +3,40 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 namespace {
 
-// Reads one number or quoted character; advances *text past it.
+// One character in quotes, written in UTF-8, as a byte of the ANSI code page;
+// advances *text past the closing quote.
+bool QuotedCharacter(char** text, long* value) {
+  char* p = *text + 1;
+  int length = 1;
+  while (length < 4 && (static_cast<unsigned char>(p[length]) & 0xC0) == 0x80) ++length;
+  if (p[length] != '\'') return false;
+  WCHAR wide[2];
+  char ansi[2];
+  BOOL lossy = FALSE;
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, p, length, wide, 2) != 1 ||
+      WideCharToMultiByte(CP_ACP, 0, wide, 1, ansi, 2, nullptr, &lossy) != 1 || lossy) {
+    return false;
+  }
+  *value = static_cast<unsigned char>(ansi[0]);
+  *text = p + length + 1;
+  return true;
+}
+
+// Reads one number (decimal, or hex after 0x) or quoted character; advances
+// *text past it.
 bool Field(char** text, long* value) {
   char* p = *text;
   while (*p == ' ' || *p == '\t') ++p;
-  if (p[0] == '\'' && p[1] && p[2] == '\'') {
-    *value = static_cast<unsigned char>(p[1]);
-    *text = p + 3;
-    return true;
-  }
+  *text = p;
+  if (*p == '\'') return QuotedCharacter(text, value);
+  bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
   char* end = nullptr;
-  *value = strtol(p, &end, 0);
-  if (end == p) return false;
+  *value = strtol(p, &end, hex ? 16 : 10);
+  if (end == p || (*end && !strchr(" \t\r\n#", *end))) return false;
   *text = end;
   return true;
 }
@@ -36,9 +55,7 @@ bool KeyScript::Load(const char* path) {
   bool ok = true;
   while (ok && fgets(line, sizeof line, file)) {
     ++number;
-    char* comment = strchr(line, '#');
-    if (comment) *comment = 0;
-    if (strspn(line, " \t\r\n") == strlen(line)) continue;
+    if (strspn(line, " \t\r\n") == strlen(line) || line[strspn(line, " \t")] == '#') continue;
     if (count == kMaxEvents || !ParseLine(line, &events[count])) {
       snprintf(error, sizeof error, "key script '%s' line %d: expected 'delay type flags code'",
                path, number);
@@ -57,7 +74,8 @@ bool KeyScript::ParseLine(char* line, Event* event) {
   for (long& value : values) {
     if (!Field(&p, &value)) return false;
   }
-  if (strspn(p, " \t\r\n") != strlen(p)) return false;
+  p += strspn(p, " \t\r\n");
+  if (*p && *p != '#') return false;  // a comment may end the line
   if (values[0] < 0 || values[0] > 600000 || values[1] < 1 || values[1] > 255) return false;
   if (values[2] < 0 || values[2] > 255 || values[3] < 0 || values[3] > 255) return false;
   event->delay = static_cast<unsigned>(values[0]);

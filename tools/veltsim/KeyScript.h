@@ -1,8 +1,10 @@
 // Key events the simulated display delivers, read from a text file. Each line:
 //   delay type flags code
 // delay: milliseconds after the previous event (the first: after Initialisation);
-// type 1-4, flags and code: numbers (decimal or 0x hex); code may also be a
-// character in single quotes ('A'). '#' starts a comment.
+// type 1-4, flags and code: numbers, decimal or hex after 0x (a leading zero is
+// still decimal); code may also be one character in single quotes ('A', 'é',
+// '#'), the file being UTF-8 and the character sent in the ANSI code page. '#'
+// outside quotes starts a comment.
 #pragma once
 
 class KeyScript {

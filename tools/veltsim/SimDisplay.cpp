@@ -5,14 +5,17 @@
 #include <windows.h>
 
 int SimDisplay::Initialise(const char* text) {
-  Close();
+  CloseFiles();
   settings = SimSettings();
   script = KeyScript();
   if (!settings.Parse(text)) {
     fprintf(stderr, "VELT.DLL: %s\n", settings.error);
     return 0;
   }
-  if (settings.logPath[0]) log = fopen(settings.logPath, "ab");
+  if (settings.logPath[0] && !(log = fopen(settings.logPath, "ab"))) {
+    fprintf(stderr, "VELT.DLL: cannot open log file '%s'\n", settings.logPath);
+    return 0;
+  }
   int result = Start();
   Log("Initialisation \"%s\" -> %d", text, result);
   return result;
@@ -26,6 +29,10 @@ int SimDisplay::Start() {
   if (settings.initialisationFails) return 0;
   if (settings.braillePath[0]) {
     braille = strcmp(settings.braillePath, "-") == 0 ? stdout : fopen(settings.braillePath, "ab");
+    if (!braille) {
+      fprintf(stderr, "VELT.DLL: cannot open braille file '%s'\n", settings.braillePath);
+      return 0;
+    }
   }
   nextEvent = 0;
   nextDue = GetTickCount() + (script.Count() ? script.At(0).delay : 0);
@@ -34,11 +41,14 @@ int SimDisplay::Start() {
 }
 
 void SimDisplay::Close() {
-  if (log) {
-    Log("Fermeture");
-    fclose(log);
-    log = nullptr;
-  }
+  Log("Fermeture");
+  CloseFiles();
+}
+
+// Without logging: a second Initialisation closes what the first opened.
+void SimDisplay::CloseFiles() {
+  if (log) fclose(log);
+  log = nullptr;
   if (braille && braille != stdout) fclose(braille);
   braille = nullptr;
 }

@@ -19,6 +19,7 @@ class SimDisplay {
 
  private:
   int Start();
+  void CloseFiles();
   void Log(const char* format, ...);
   void FlushQuietPolls();
   void WriteRow(const unsigned char* cells, int count);
