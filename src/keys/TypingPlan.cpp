@@ -15,10 +15,10 @@ TypingPlan TypingPlan::For(unsigned char ch) {
     plan.key = StrokeFor(layout, static_cast<unsigned char>(sequence[1]));
   } else {
     plan.key = StrokeFor(layout, ch);
-    SHORT own = layout.KeyFor(ch);
     // An accent whose only key is dead would wait for the next letter and combine
     // with it: the dead key then a space types the accent itself.
-    if (own != -1 && layout.IsDeadKey(own)) {
+    if (plan.key.vk &&
+        layout.IsDeadKey(static_cast<SHORT>(plan.key.shiftState << 8 | plan.key.vk))) {
       plan.accented = true;
       plan.accent = plan.key;
       plan.key = StrokeFor(layout, ' ');
