@@ -96,6 +96,7 @@ class TextField {
   }
   ~TextField() { DestroyWindow(window); }
   bool Focused() const { return GetFocus() == window; }
+  HWND Window() const { return window; }
   std::wstring Text() const {
     WCHAR text[256] = {};
     GetWindowTextW(window, text, 256);

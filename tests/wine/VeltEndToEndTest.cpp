@@ -131,6 +131,15 @@ void KeyFilesAreReadAsWritten() {
   driver.Terminate();
 }
 
+// Settings longer than the driver passes on come from a file the string names.
+void SettingsComeFromAFile() {
+  SimLog log("e2e-file.log");
+  WriteKeys("e2e-settings.txt", "cells=20\r\nlog=e2e-file.log\n");
+  CHECK_EQ(20, driver.Init("file=e2e-settings.txt", OnChord));
+  CHECK(log.Since().find("Initialisation \"file=e2e-settings.txt\" -> 1\n") == 0);
+  driver.Terminate();
+}
+
 void RunMain() {
   OpensA40CellDisplay();
   FailingDisplaysShowTheirMessage("cells=0", "Erreur de communication", "Erreur");
@@ -140,6 +149,8 @@ void RunMain() {
   FailingDisplaysShowTheirMessage("log=no-such-folder/velt.log", nullptr, nullptr);
   FailingDisplaysShowTheirMessage("braille=no-such-folder/cells.txt", nullptr, nullptr);
   KeyFilesAreReadAsWritten();
+  SettingsComeFromAFile();
+  FailingDisplaysShowTheirMessage("file=no-such-settings.txt", nullptr, nullptr);
   SleepAndWakeReloadTheLibrary();
   RefreshResendsButDisplayDoesNot();
   TwoEventsInOneTickArriveInOnePoll();

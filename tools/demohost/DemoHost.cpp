@@ -4,6 +4,8 @@
 #include <string.h>
 #include <windows.h>
 
+#include "PngFile.h"
+#include "WindowCapture.h"
 #include "brlvelt.h"
 
 namespace {
@@ -128,6 +130,37 @@ void PrintFile(const char* path) {
   fclose(file);
 }
 
+// The simulated display's settings, longer than the 79 characters the driver
+// passes on: in a file that the short settings string names.
+void WriteSettings(const char* path) {
+  FILE* file = fopen(path, "wb");
+  if (!file) return;
+  fputs("cells=40\nkeys=demo-keys.txt\nbraille=demo-braille.txt\nlog=demo-velt.log\nwindow=on\n",
+        file);
+  fclose(file);
+}
+
+// Brings the simulated display's window to the front, lets it draw the row (on
+// its own thread), saves what it shows and gives the focus back to the field.
+void SaveWindow(HWND field, const char* path) {
+  HWND window = FindWindowW(L"VeltSimulatedDisplay", nullptr);
+  WindowCapture capture;
+  if (window) {
+    SetForegroundWindow(window);
+    Sleep(500);
+  }
+  if (window && capture.Take(window) &&
+      PngFile::Write(path, capture.Width(), capture.Height(), capture.Pixels())) {
+    printf("  the display's window: screenshot saved as %s\n", path);
+  } else {
+    printf("  the display's window: no screenshot (%s)\n", window ? "capture failed" : "no window");
+  }
+  if (field) {
+    SetForegroundWindow(field);
+    SetFocus(field);
+  }
+}
+
 void PreInit(const Exports& brl) {
   const unsigned char cells[2] = {1, 2};
   printf("== before BrlInit\n");
@@ -141,14 +174,17 @@ void PreInit(const Exports& brl) {
 void Session(const Exports& brl) {
   remove("demo-braille.txt");
   remove("demo-velt.log");
+  remove("demo-window.png");
   WriteKeyScript("demo-keys.txt");
+  WriteSettings("demo-velt.txt");
   HWND edit = CreateTextField();
-  const char settings[] = "cells=40;keys=demo-keys.txt;braille=demo-braille.txt;log=demo-velt.log";
+  const char settings[] = "file=demo-velt.txt";
   int result = brl.Init(settings, OnChord);
   printf("== BrlInit(\"%s\") -> %d (cells %d, status cells %d)\n", settings, result, result & 0xFF,
          (result >> 8) & 0xFF);
   if (!result) return;
   printf("  BrlDisplay(\"Hello world\") -> %d\n", ShowText(brl, "Hello world"));
+  SaveWindow(edit, "demo-window.png");
   printf("  BrlDisplay(\"Hello world\") again -> %d (unchanged, not sent)\n",
          ShowText(brl, "Hello world"));
   printf("  BrlDisplay(\"braille\") -> %d\n", ShowText(brl, "braille"));

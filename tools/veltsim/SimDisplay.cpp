@@ -34,6 +34,11 @@ int SimDisplay::Start() {
       return 0;
     }
   }
+  if (settings.window && !window.Open(settings.cellCount)) {
+    fprintf(stderr, "VELT.DLL: cannot open the display's window\n");
+    return 0;
+  }
+  // Every Initialisation, a wake included, starts the script from its first event.
   nextEvent = 0;
   nextDue = GetTickCount() + (script.Count() ? script.At(0).delay : 0);
   rowShown = false;
@@ -47,6 +52,8 @@ void SimDisplay::Close() {
 
 // Without logging: a second Initialisation closes what the first opened.
 void SimDisplay::CloseFiles() {
+  window.Close();
+  windowKeys.Clear();
   if (log) fclose(log);
   log = nullptr;
   if (braille && braille != stdout) fclose(braille);
@@ -55,24 +62,38 @@ void SimDisplay::CloseFiles() {
 
 int SimDisplay::ReadKey(unsigned char* code, unsigned char* flags) {
   unsigned long tick = GetTickCount();
-  if (nextEvent >= script.Count() || static_cast<long>(tick - nextDue) < 0) {
+  int type = 0;
+  if (!NextKey(&type, code, flags, tick)) {
     ++quietPolls;
     return 0;
   }
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  Log("LectureClavier -> %d %02X %02X @%lld", type, *flags, *code, now.QuadPart);
+  char status[96];
+  snprintf(status, sizeof status, "last key sent to the driver: type %d, flags %02X, code %u", type,
+           *flags, *code);
+  window.SetStatus(status);
+  return type;
+}
+
+// The window's keys first, as they are typed; then the script's, when due.
+bool SimDisplay::NextKey(int* type, unsigned char* code, unsigned char* flags, unsigned long tick) {
+  if (windowKeys.Pop(type, flags, code)) return true;
+  if (nextEvent >= script.Count() || static_cast<long>(tick - nextDue) < 0) return false;
   const KeyScript::Event& event = script.At(nextEvent++);
+  *type = event.type;
   *code = event.code;
   *flags = event.flags;
   if (nextEvent < script.Count()) nextDue = tick + script.At(nextEvent).delay;
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  Log("LectureClavier -> %d %02X %02X @%lld", event.type, event.flags, event.code, now.QuadPart);
-  return event.type;
+  return true;
 }
 
 void SimDisplay::Show(const unsigned char* cells) {
   char hex[kCells * 2 + 1];
   for (int i = 0; i < kCells; ++i) snprintf(hex + 2 * i, 3, "%02X", cells[i]);
   Log("Affichage %s", hex);
+  window.Show(cells);
   int count = settings.cellCount < 0        ? 0
               : settings.cellCount > kCells ? kCells
                                             : settings.cellCount;

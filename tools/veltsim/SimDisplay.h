@@ -4,8 +4,10 @@
 
 #include <stdio.h>
 
+#include "KeyQueue.h"
 #include "KeyScript.h"
 #include "SimSettings.h"
+#include "SimWindow.h"
 
 class SimDisplay {
  public:
@@ -23,9 +25,12 @@ class SimDisplay {
   void Log(const char* format, ...);
   void FlushQuietPolls();
   void WriteRow(const unsigned char* cells, int count);
+  bool NextKey(int* type, unsigned char* code, unsigned char* flags, unsigned long tick);
 
   SimSettings settings;
   KeyScript script;
+  KeyQueue windowKeys;
+  SimWindow window{&windowKeys};
   FILE* log = nullptr;
   FILE* braille = nullptr;
   int nextEvent = 0;

@@ -42,7 +42,7 @@ bool SimSettings::Parse(const char* settings) {
       if (!equals) return Fail("expected key=value", item, itemLength);
       int keyLength = static_cast<int>(equals - item);
       if (!Apply(item, keyLength, equals + 1, itemLength - keyLength - 1)) {
-        return Fail("bad or unknown setting", item, itemLength);
+        return error[0] ? false : Fail("bad or unknown setting", item, itemLength);
       }
     }
     item += itemLength + (end ? 1 : 0);
@@ -59,7 +59,34 @@ bool SimSettings::Apply(const char* key, int keyLength, const char* value, int v
   if (Is(key, keyLength, "keys")) return CopyPath(keysPath, value, valueLength);
   if (Is(key, keyLength, "braille")) return CopyPath(braillePath, value, valueLength);
   if (Is(key, keyLength, "log")) return CopyPath(logPath, value, valueLength);
+  if (Is(key, keyLength, "window")) {
+    window = Is(value, valueLength, "on");
+    return window || Is(value, valueLength, "off");
+  }
+  if (Is(key, keyLength, "file") && !inFile) return ParseFile(value, valueLength);
   return false;
+}
+
+// The pairs of a settings file, with line ends as separators; it may not name
+// another file.
+bool SimSettings::ParseFile(const char* path, int pathLength) {
+  char name[kPathSize];
+  if (!CopyPath(name, path, pathLength)) return false;
+  FILE* file = fopen(name, "rb");
+  if (!file) return Fail("cannot open settings file", path, pathLength);
+  static char text[4096];
+  size_t length = fread(text, 1, sizeof text - 1, file);
+  bool whole = feof(file);
+  fclose(file);
+  if (!whole) return Fail("settings file too long", path, pathLength);
+  text[length] = 0;
+  for (char* p = text; *p; ++p) {
+    if (*p == '\r' || *p == '\n') *p = ';';
+  }
+  inFile = true;
+  bool ok = Parse(text);
+  inFile = false;
+  return ok;
 }
 
 bool SimSettings::Fail(const char* what, const char* item, int itemLength) {

@@ -1,10 +1,12 @@
 // The simulated display's configuration, read from the settings string the
-// driver passes to Initialisation: "key=value" pairs separated by ';'.
+// driver passes to Initialisation: "key=value" pairs separated by ';'. Since the
+// driver passes at most 79 characters, file=PATH reads more pairs from a text
+// file, separated by ';' or line ends.
 #pragma once
 
 class SimSettings {
  public:
-  static const int kPathSize = 80;
+  static const int kPathSize = 260;
   static const int kErrorSize = 160;
 
   int cellCount = 40;                // cells=N (0: no answer, negative: switched off)
@@ -12,6 +14,7 @@ class SimSettings {
   char keysPath[kPathSize] = {};     // keys=FILE, scripted key events
   char braillePath[kPathSize] = {};  // braille=FILE, or braille=- for the console
   char logPath[kPathSize] = {};      // log=FILE, every call received
+  bool window = false;               // window=on: the display in a window of its own
   char error[kErrorSize] = {};       // why Parse failed
 
   // False, with error set, for a malformed string.
@@ -19,5 +22,8 @@ class SimSettings {
 
  private:
   bool Apply(const char* key, int keyLength, const char* value, int valueLength);
+  bool ParseFile(const char* path, int pathLength);
+
+  bool inFile = false;
   bool Fail(const char* what, const char* item, int itemLength);
 };
