@@ -13,17 +13,11 @@
 #include "Check.h"
 #include "Driver.h"
 #include "KeyRecorder.h"
+#include "RecordedChords.h"
 
 namespace {
 
 Driver driver;
-std::vector<unsigned> chords;
-
-int __stdcall OnChord(int code, int param) {
-  chords.push_back(static_cast<unsigned>(code));
-  chords.push_back(static_cast<unsigned>(param));
-  return 0;
-}
 
 int ThreadsOfThisProcess() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);

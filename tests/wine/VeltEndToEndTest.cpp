@@ -10,18 +10,12 @@
 #include "Check.h"
 #include "Driver.h"
 #include "MessageBoxWatcher.h"
+#include "RecordedChords.h"
 #include "SimFiles.h"
 
 namespace {
 
 Driver driver;
-std::vector<unsigned> chords;
-
-int __stdcall OnChord(int code, int param) {
-  chords.push_back(static_cast<unsigned>(code));
-  chords.push_back(static_cast<unsigned>(param));
-  return 0;
-}
 
 bool SawBox(const char* text, const char* caption) {
   const std::vector<SeenMessageBox>& seen = MessageBoxWatcher::seen();
