@@ -18,10 +18,8 @@ BrailleDisplay::~BrailleDisplay() {
 }
 
 int BrailleDisplay::Initialize(const char* settings, KeyCallback callback) {
-  if (!settings) return 0;
-  int length = 0;
-  while (length < kSettingsSize && settings[length]) ++length;
-  if (length == kSettingsSize) return 0;
+  int length = SettingsLength(settings);
+  if (length < 0) return 0;
   keyCallback = callback;
   memcpy(portSettings, settings, length + 1);
   if (!Open(portSettings)) return 0;

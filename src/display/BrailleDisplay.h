@@ -29,6 +29,14 @@ class BrailleDisplay {
   // Decodes one byte of display input.
   virtual int HandleInputByte(unsigned char byte) = 0;
 
+  // The length of a settings string Initialize accepts (and with it the
+  // callback), or -1 for none or one of kSettingsSize characters or more.
+  static int SettingsLength(const char* settings) {
+    if (!settings) return -1;
+    int length = 0;
+    while (length < kSettingsSize && settings[length]) ++length;
+    return length < kSettingsSize ? length : -1;
+  }
   int Initialize(const char* settings, KeyCallback callback);
   void Terminate();
   void PressDisplayKey(int index);

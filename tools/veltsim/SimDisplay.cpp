@@ -93,6 +93,8 @@ void SimDisplay::Show(const unsigned char* cells) {
   char hex[kCells * 2 + 1];
   for (int i = 0; i < kCells; ++i) snprintf(hex + 2 * i, 3, "%02X", cells[i]);
   Log("Affichage %s", hex);
+  // The host's way to make the library crash, as a faulty one would.
+  if (cells[0] == settings.crashCell) *static_cast<volatile int*>(nullptr) = 0;
   window.Show(cells);
   int count = settings.cellCount < 0        ? 0
               : settings.cellCount > kCells ? kCells

@@ -63,6 +63,9 @@ bool SimSettings::Apply(const char* key, int keyLength, const char* value, int v
     window = Is(value, valueLength, "on");
     return window || Is(value, valueLength, "off");
   }
+  if (Is(key, keyLength, "crash")) {
+    return ParseInt(value, valueLength, &crashCell) && crashCell >= 0 && crashCell <= 0xFF;
+  }
   if (Is(key, keyLength, "file") && !inFile) return ParseFile(value, valueLength);
   return false;
 }

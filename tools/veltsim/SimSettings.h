@@ -15,6 +15,7 @@ class SimSettings {
   char braillePath[kPathSize] = {};  // braille=FILE, or braille=- for the console
   char logPath[kPathSize] = {};      // log=FILE, every call received
   bool window = false;               // window=on: the display in a window of its own
+  int crashCell = -1;                // crash=N: Affichage of a row starting with N crashes
   char error[kErrorSize] = {};       // why Parse failed
 
   // False, with error set, for a malformed string.

@@ -1,0 +1,47 @@
+// The eight functions a 64-bit host calls, each carried to the driver in the
+// helper process by the one bridge.
+#include "../../include/brlvelt.h"
+#include "Bridge.h"
+
+namespace {
+
+// Destroyed at unload, which closes the pipe and ends the helper.
+Bridge bridge;
+
+}  // namespace
+
+extern "C" {
+
+int BRL_CALL BrlInit(const char* settings, KeyCallback callback) {
+  return bridge.Init(settings, callback);
+}
+
+int BRL_CALL BrlTerminate(void) {
+  return bridge.Terminate();
+}
+
+int BRL_CALL BrlDisplay(const unsigned char* cells, int count) {
+  return bridge.Display(cells, count);
+}
+
+int BRL_CALL BrlDisplayStatus(const unsigned char* cells, int count) {
+  return bridge.DisplayStatus(cells, count);
+}
+
+int BRL_CALL BrlClear(void) {
+  return bridge.Clear();
+}
+
+int BRL_CALL BrlRefresh(void) {
+  return bridge.Refresh();
+}
+
+int BRL_CALL BrlSleep(int sleep) {
+  return bridge.Sleep(sleep);
+}
+
+int BRL_CALL BrlTimer(void) {
+  return bridge.Timer();
+}
+
+}  // extern "C"

@@ -1,0 +1,70 @@
+#include "HelperMessage.h"
+
+namespace {
+
+// The flags a keystroke may carry: extended key, key up, Unicode, scan code.
+const uint32_t kKeyFlags = 0x0001 | 0x0002 | 0x0004 | 0x0008;
+
+// Buttons, icon, default button and modality; nothing that moves the box off
+// the user's desktop.
+const uint32_t kBoxTypes = 0xFFFF;
+
+}  // namespace
+
+bool HelperMessage::Decode(Message& message) {
+  kind = message.Kind();
+  switch (kind) {
+    case MessageKind::kReady:
+      return message.AtEnd();
+    case MessageKind::kFailed:
+      return message.GetString(&text) && message.AtEnd();
+    case MessageKind::kResult:
+      return message.GetInt(&result) && message.AtEnd();
+    case MessageKind::kChord:
+      return DecodeChord(message);
+    case MessageKind::kInput:
+      return DecodeInput(message);
+    case MessageKind::kMessageBox:
+      return DecodeBox(message);
+    default:
+      return false;
+  }
+}
+
+// A chord code always has its top bit set.
+bool HelperMessage::DecodeChord(Message& message) {
+  return message.GetInt(&code) && message.GetInt(&param) && message.AtEnd() &&
+         (static_cast<uint32_t>(code) & 0x80000000u) != 0;
+}
+
+// keybd_event sends one key of byte-sized codes; SendInput up to kMaxInputs.
+bool HelperMessage::DecodeInput(Message& message) {
+  int32_t how = 0, count = 0;
+  if (!message.GetInt(&how) || !message.GetInt(&count)) return false;
+  if (how != kKeybdEvent && how != kSendInput) return false;
+  call = static_cast<InputCall>(how);
+  if (count < 1 || count > kMaxInputs || (call == kKeybdEvent && count != 1)) return false;
+  inputCount = count;
+  for (int i = 0; i < count; ++i) {
+    if (!DecodeKey(message, &inputs[i])) return false;
+  }
+  return message.AtEnd();
+}
+
+bool HelperMessage::DecodeKey(Message& message, ForwardedKey* key) const {
+  int32_t vk = 0, scan = 0, flags = 0;
+  if (!message.GetInt(&vk) || !message.GetInt(&scan) || !message.GetInt(&flags)) return false;
+  uint32_t limit = call == kKeybdEvent ? 0xFF : 0xFFFF;
+  if (static_cast<uint32_t>(vk) > limit || static_cast<uint32_t>(scan) > limit) return false;
+  if (static_cast<uint32_t>(flags) & ~kKeyFlags) return false;
+  *key = {static_cast<uint16_t>(vk), static_cast<uint16_t>(scan), static_cast<uint32_t>(flags)};
+  return true;
+}
+
+bool HelperMessage::DecodeBox(Message& message) {
+  int32_t type = 0;
+  if (!message.GetInt(&type)) return false;
+  boxType = static_cast<uint32_t>(type);
+  return (boxType & ~kBoxTypes) == 0 && message.GetString(&text) && message.GetString(&caption) &&
+         message.AtEnd();
+}

@@ -1,0 +1,37 @@
+// The helper process of one session: found in the folder beside the bridge's
+// own file, started with one end of a fresh private pipe, and bound to the host
+// by a job object, so that it never outlives it.
+#pragma once
+
+#include <windows.h>
+
+#include "../channel/Channel.h"
+
+class HelperProcess {
+ public:
+  static const int kPathSize = MAX_PATH * 4;
+
+  HelperProcess() = default;
+  ~HelperProcess();
+  HelperProcess(const HelperProcess&) = delete;
+  HelperProcess& operator=(const HelperProcess&) = delete;
+
+  // False when the helper is missing or cannot start; Path() names it.
+  bool Start();
+  // Closes the pipe, gives the helper graceMs to end by itself, then ends it.
+  void Stop(DWORD graceMs);
+  bool Running() const { return channel.IsOpen(); }
+  Channel& Pipe() { return channel; }
+  const wchar_t* Path() const { return path; }
+
+ private:
+  bool Locate();
+  bool OpenPipe(HANDLE* helperEnd);
+  bool Launch(HANDLE helperEnd);
+  void BindToHost(HANDLE started);
+
+  Channel channel;
+  HANDLE process = nullptr;
+  HANDLE job = nullptr;
+  wchar_t path[kPathSize] = L"brlvelthost\\brlvelthost.exe";
+};

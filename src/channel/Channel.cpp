@@ -1,0 +1,72 @@
+#include "Channel.h"
+
+#include <string.h>
+
+Channel::~Channel() {
+  Close();
+}
+
+bool Channel::Attach(HANDLE handle, bool overlapped) {
+  Close();
+  if (overlapped) {
+    event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!event) {
+      CloseHandle(handle);
+      return false;
+    }
+  }
+  pipe = handle;
+  return true;
+}
+
+void Channel::Close() {
+  if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+  if (event) CloseHandle(event);
+  pipe = INVALID_HANDLE_VALUE;
+  event = nullptr;
+}
+
+bool Channel::Send(const Message& message, DWORD timeoutMs) {
+  unsigned char bytes[Message::kHeaderSize + Message::kMaxPayload];
+  message.WriteHeader(bytes);
+  memcpy(bytes + Message::kHeaderSize, message.Payload(), message.Size());
+  return Transfer(true, bytes, Message::kHeaderSize + message.Size(), GetTickCount64() + timeoutMs);
+}
+
+bool Channel::Receive(Message* message, DWORD timeoutMs) {
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  unsigned char header[Message::kHeaderSize];
+  return Transfer(false, header, sizeof header, deadline) && message->ReadHeader(header) &&
+         Transfer(false, message->Payload(), message->Size(), deadline);
+}
+
+bool Channel::Transfer(bool write, unsigned char* data, DWORD length, ULONGLONG deadline) {
+  while (length > 0) {
+    DWORD done = 0;
+    if (!IsOpen() || !Step(write, data, length, deadline, &done) || done == 0) return false;
+    data += done;
+    length -= done;
+  }
+  return true;
+}
+
+// One read or write; on the overlapped end, cancelled when the deadline passes.
+bool Channel::Step(bool write, unsigned char* data, DWORD length, ULONGLONG deadline, DWORD* done) {
+  if (!event) {
+    return write ? WriteFile(pipe, data, length, done, nullptr)
+                 : ReadFile(pipe, data, length, done, nullptr);
+  }
+  OVERLAPPED overlapped = {};
+  overlapped.hEvent = event;
+  BOOL ok = write ? WriteFile(pipe, data, length, nullptr, &overlapped)
+                  : ReadFile(pipe, data, length, nullptr, &overlapped);
+  if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
+  ULONGLONG now = GetTickCount64();
+  DWORD wait = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+  if (!ok && WaitForSingleObject(event, wait) != WAIT_OBJECT_0) {
+    CancelIo(pipe);
+    GetOverlappedResult(pipe, &overlapped, done, TRUE);
+    return false;
+  }
+  return GetOverlappedResult(pipe, &overlapped, done, FALSE);
+}

@@ -1,0 +1,43 @@
+// The helper's side of a session: serves the bridge's requests by calling the
+// driver, and carries to the bridge what the driver asks of the host's process
+// (chords for the host's callback, keystrokes, message boxes), serving nested
+// requests while it waits for each answer.
+#pragma once
+
+#include <windows.h>
+
+#include "../channel/Channel.h"
+#include "DriverModule.h"
+
+class HelperSession {
+ public:
+  static const UINT kInputsPerMessage = 64;
+  static const int kTextSize = 1024;
+
+  explicit HelperSession(HANDLE pipe);
+  ~HelperSession();
+
+  // Loads the driver beside the helper, says Ready or Failed, then serves until
+  // the pipe closes. Returns the process's exit code.
+  int Run();
+
+  // The driver's calls, redirected here.
+  void Chord(int code, int param);
+  UINT Input(InputCall call, UINT count, const INPUT* inputs);
+  int ShowMessageBox(const char* text, const char* caption, UINT type);
+
+ private:
+  bool Start();
+  bool Redirect();
+  bool Serve(Message& request);
+  bool Execute(Message& request, int* result);
+  bool Init(Message& request, int* result);
+  bool Display(Message& request, int* result);
+  bool Ask(Message& question, MessageKind answerKind, int* answer);
+  UINT SendInputs(InputCall call, UINT count, const INPUT* inputs);
+
+  Channel channel;
+  DriverModule driver;
+  bool broken = false;
+  wchar_t driverPath[MAX_PATH * 4] = {};
+};

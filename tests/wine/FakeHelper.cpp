@@ -1,0 +1,73 @@
+// A helper that breaks the protocol, as BRLVELT_FAKE_HELPER says: at the start
+// (oversized, unknown, failed, exit), in its answer to BrlInit (cells), or on
+// the first BrlTimer after a good BrlInit (chord, keys, silent).
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+#include "../../src/channel/Channel.h"
+
+namespace {
+
+Channel channel;
+HANDLE pipe = nullptr;
+
+// A header as the bridge reads it, with any kind and size.
+void SendHeader(uint32_t kind, uint32_t size) {
+  unsigned char header[8];
+  memcpy(header, &kind, 4);
+  memcpy(header + 4, &size, 4);
+  DWORD written = 0;
+  WriteFile(pipe, header, sizeof header, &written, nullptr);
+}
+
+void Send(MessageKind kind, int value) {
+  Message message(kind);
+  message.PutInt(value);
+  channel.Send(message, INFINITE);
+}
+
+// What the fault does when the bridge's first BrlTimer arrives.
+void BreakOnTimer(const char* fault) {
+  if (strcmp(fault, "chord") == 0) {
+    Message chord(MessageKind::kChord);
+    chord.PutInt(5);  // no top bit
+    chord.PutInt(0);
+    channel.Send(chord, INFINITE);
+  } else if (strcmp(fault, "keys") == 0) {
+    Message keys(MessageKind::kInput);
+    keys.PutInt(kSendInput);
+    keys.PutInt(1000);
+    channel.Send(keys, INFINITE);
+  }
+  Sleep(INFINITE);  // silent: never answers
+}
+
+void Serve(const char* fault) {
+  Message request;
+  while (channel.Receive(&request, INFINITE)) {
+    if (request.Kind() == MessageKind::kTimer) BreakOnTimer(fault);
+    bool init = request.Kind() == MessageKind::kInit;
+    Send(MessageKind::kResult, init && strcmp(fault, "cells") == 0 ? 0x1FF : init ? 40 : 1);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  pipe = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(strtoul(commandLine, nullptr, 10)));
+  channel.Attach(pipe, false);
+  char fault[32] = {};
+  GetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault, sizeof fault);
+  Message first(MessageKind::kReady);
+  if (strcmp(fault, "oversized") == 0) SendHeader(0x100, 0x7FFFFFFF);
+  if (strcmp(fault, "unknown") == 0) SendHeader(0x999, 0);
+  if (strcmp(fault, "failed") == 0) {
+    first = Message(MessageKind::kFailed);
+    first.PutString("X:\\nowhere\\brlvelt.dll");
+  }
+  if (strcmp(fault, "exit") == 0) return 1;
+  channel.Send(first, INFINITE);
+  Serve(fault);
+  return 0;
+}
