@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../../src/helper/ImportPatch.h"
 #include "brlvelt.h"
 
 namespace {
@@ -85,30 +86,6 @@ void WINAPI TimedKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   realKeybdEvent(vk, scan, flags, extra);
 }
 
-bool PatchImport(HMODULE module, const char* dll, const char* function, void* replacement) {
-  BYTE* base = reinterpret_cast<BYTE*>(module);
-  auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-  auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  auto entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-  for (; entry->Name; ++entry) {
-    if (_stricmp(reinterpret_cast<char*>(base + entry->Name), dll) != 0) continue;
-    auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-    auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (strcmp(reinterpret_cast<char*>(byName->Name), function) != 0) continue;
-      DWORD old;
-      VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-      slots->u1.Function = reinterpret_cast<DWORD_PTR>(replacement);
-      VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-      return true;
-    }
-  }
-  return false;
-}
-
 std::vector<double> DeliveryTimes(const char* log) {
   std::vector<double> times;
   FILE* file = fopen(log, "rb");
@@ -132,7 +109,8 @@ double KeybdEventCost() {
 
 void KeyDelay(HMODULE driver) {
   realKeybdEvent = keybd_event;
-  if (!PatchImport(driver, "user32.dll", "keybd_event", reinterpret_cast<void*>(TimedKeybdEvent))) {
+  if (!ImportPatch::Apply(driver, "user32.dll", "keybd_event",
+                          reinterpret_cast<void*>(TimedKeybdEvent))) {
     printf("cannot time keybd_event\n");
     return;
   }
