@@ -30,7 +30,11 @@ bool HelperProcess::Start() {
 void HelperProcess::Stop(DWORD graceMs) {
   channel.Close();
   if (process) {
-    if (WaitForSingleObject(process, graceMs) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    // Ended for good before the next helper starts, which may open the device.
+    if (WaitForSingleObject(process, graceMs) != WAIT_OBJECT_0) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 1000);
+    }
     CloseHandle(process);
   }
   if (job) CloseHandle(job);
