@@ -171,7 +171,7 @@ int Bridge::Inject(const HelperMessage& message) {
     keybd_event(static_cast<BYTE>(keys->vk), static_cast<BYTE>(keys->scan), keys->flags, 0);
     return 0;
   }
-  INPUT inputs[HelperMessage::kMaxInputs] = {};
+  INPUT inputs[Message::kMaxInputs] = {};
   for (int i = 0; i < message.inputCount; ++i) {
     inputs[i].type = INPUT_KEYBOARD;
     inputs[i].ki.wVk = keys[i].vk;

@@ -37,13 +37,13 @@ bool HelperMessage::DecodeChord(Message& message) {
          (static_cast<uint32_t>(code) & 0x80000000u) != 0;
 }
 
-// keybd_event sends one key of byte-sized codes; SendInput up to kMaxInputs.
+// keybd_event sends one key of byte-sized codes; SendInput up to Message::kMaxInputs.
 bool HelperMessage::DecodeInput(Message& message) {
   int32_t how = 0, count = 0;
   if (!message.GetInt(&how) || !message.GetInt(&count)) return false;
   if (how != kKeybdEvent && how != kSendInput) return false;
   call = static_cast<InputCall>(how);
-  if (count < 1 || count > kMaxInputs || (call == kKeybdEvent && count != 1)) return false;
+  if (count < 1 || count > Message::kMaxInputs || (call == kKeybdEvent && count != 1)) return false;
   inputCount = count;
   for (int i = 0; i < count; ++i) {
     if (!DecodeKey(message, &inputs[i])) return false;

@@ -14,8 +14,6 @@ struct ForwardedKey {
 
 class HelperMessage {
  public:
-  static const int kMaxInputs = 64;
-
   // False for anything the helper may not send: an unknown kind, a size that
   // does not match the kind, keystrokes out of range, a text without its end.
   bool Decode(Message& message);
@@ -25,7 +23,7 @@ class HelperMessage {
   int32_t code = 0, param = 0;   // kChord
   InputCall call = kKeybdEvent;  // kInput
   int inputCount = 0;
-  ForwardedKey inputs[kMaxInputs] = {};
+  ForwardedKey inputs[Message::kMaxInputs] = {};
   uint32_t boxType = 0;        // kMessageBox
   const char* text = nullptr;  // kMessageBox, and kFailed's file (UTF-8)
   const char* caption = nullptr;

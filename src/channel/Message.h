@@ -39,6 +39,8 @@ class Message {
  public:
   static const uint32_t kHeaderSize = 8;
   static const uint32_t kMaxPayload = 2048;
+  // Keystrokes in one kInput message; the helper splits longer calls.
+  static const int kMaxInputs = 64;
 
   Message() = default;
   explicit Message(MessageKind kind) : kind(kind) {}
@@ -69,5 +71,5 @@ class Message {
   MessageKind kind = MessageKind::kPing;
   uint32_t size = 0;
   uint32_t readAt = 0;
-  unsigned char payload[kMaxPayload] = {};
+  unsigned char payload[kMaxPayload];  // read only up to size
 };

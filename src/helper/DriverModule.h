@@ -1,4 +1,6 @@
-// The real driver DLL as the helper loads it: from a full path, exports by name.
+// The driver DLL as a host loads it: LoadLibrary, then the eight exports by
+// name. The helper, the test programs, the demo host and the timing hosts all
+// load it this way.
 #pragma once
 
 #include <windows.h>
@@ -7,10 +9,14 @@
 
 class DriverModule {
  public:
+  DriverModule() = default;
   ~DriverModule();
+  DriverModule(const DriverModule&) = delete;
+  DriverModule& operator=(const DriverModule&) = delete;
 
   // False when the DLL or one of its eight exports is missing.
   bool Load(const wchar_t* path);
+  void Unload();
   HMODULE Module() const { return module; }
 
   decltype(&BrlInit) Init = nullptr;

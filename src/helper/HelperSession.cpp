@@ -166,7 +166,8 @@ void HelperSession::Chord(int code, int param) {
 UINT HelperSession::Input(InputCall call, UINT count, const INPUT* inputs) {
   UINT sent = 0;
   while (sent < count) {
-    UINT n = count - sent < kInputsPerMessage ? count - sent : kInputsPerMessage;
+    const UINT most = Message::kMaxInputs;
+    UINT n = count - sent < most ? count - sent : most;
     UINT done = SendInputs(call, n, inputs + sent);
     if (done < n) return sent + done;
     sent += n;

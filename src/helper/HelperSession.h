@@ -11,7 +11,6 @@
 
 class HelperSession {
  public:
-  static const UINT kInputsPerMessage = 64;
   static const int kTextSize = 1024;
 
   explicit HelperSession(HANDLE pipe);

@@ -23,7 +23,7 @@ void CheckAccepted(const Message& message, const HelperMessage& decoded) {
       Require((static_cast<uint32_t>(decoded.code) & 0x80000000u) != 0, "chord code has bit 31");
       break;
     case MessageKind::kInput:
-      Require(decoded.inputCount >= 1 && decoded.inputCount <= HelperMessage::kMaxInputs,
+      Require(decoded.inputCount >= 1 && decoded.inputCount <= Message::kMaxInputs,
               "keystroke count in range");
       Require(
           decoded.call == kSendInput || (decoded.inputCount == 1 && decoded.inputs[0].vk <= 0xFF),

@@ -10,15 +10,15 @@
 
 #include <vector>
 
+#include "../../src/helper/DriverModule.h"
 #include "Check.h"
-#include "Driver.h"
 #include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"
 #include "SimFiles.h"
 
 namespace {
 
-Driver bridge;
+DriverModule bridge;
 std::vector<unsigned> chords;
 bool nestedCalls = false;
 bool inTimer = false;
@@ -104,14 +104,7 @@ void MessageBoxesAppearInTheHost() {
 void TypedTextArrivesInTheFocusedField() {
   TextField field;
   CHECK(field.Focused());
-  std::string script;
-  for (const char* p = "Bonjour \xE9"; *p; ++p) {
-    char line[64];
-    snprintf(line, sizeof line, "0 1 0x02 %u\n0 1 0x01 %u\n", static_cast<unsigned char>(*p),
-             static_cast<unsigned char>(*p));
-    script += line;
-  }
-  WriteKeys("bridge-typing.txt", script.c_str());
+  WriteKeys("bridge-typing.txt", TypingScript("Bonjour \xE9").c_str());
   CHECK_EQ(40, bridge.Init("keys=bridge-typing.txt", OnChord));
   RunTimer(400);
   bridge.Terminate();
@@ -220,7 +213,7 @@ void FaultyHelpersAreEnded() {
 int main(int argc, char** argv) {
   const char* mode = argc > 1 ? argv[1] : "";
   hostThread = GetCurrentThreadId();
-  CHECK(bridge.Load());
+  CHECK(bridge.Load(L"brlvelt.dll"));
   if (strcmp(mode, "session") == 0) {
     EveryExportAnswersAsTheDriver();
     ChordsReachTheCallbackWhichMayCallIn();

@@ -8,15 +8,15 @@
 
 #include <vector>
 
+#include "../../src/helper/DriverModule.h"
 #include "Check.h"
 #include "CheckedCall.h"
-#include "Driver.h"
 #include "KeyRecorder.h"
 #include "SimFiles.h"
 
 namespace {
 
-Driver driver;
+DriverModule driver;
 std::vector<unsigned> chords;
 // What the callback does after recording a chord (once, on the first chord).
 enum Reaction { kNothing, kDisplay, kSleep, kTerminate } reaction = kNothing;
@@ -62,14 +62,7 @@ void RunTimer(DWORD ms) {
 void TypedTextArrives() {
   TextField field;
   CHECK(field.Focused());
-  std::string script;
-  for (const char* p = "Bonjour \xE9"; *p; ++p) {
-    char line[64];
-    snprintf(line, sizeof line, "0 1 0x02 %u\n0 1 0x01 %u\n", static_cast<unsigned char>(*p),
-             static_cast<unsigned char>(*p));
-    script += line;
-  }
-  WriteKeys("input-typing.txt", script.c_str());
+  WriteKeys("input-typing.txt", TypingScript("Bonjour \xE9").c_str());
   CHECK_EQ(40, driver.Init("keys=input-typing.txt", OnChord));
   RunTimer(400);
   driver.Terminate();
@@ -158,7 +151,7 @@ void ExportsAreCdecl() {
 int main(int argc, char** argv) {
   SetUnhandledExceptionFilter(OnCrash);
   const char* mode = argc > 1 ? argv[1] : "main";
-  CHECK(driver.Load());
+  CHECK(driver.Load(L"brlvelt.dll"));
   if (strcmp(mode, "main") == 0) {
     TypedTextArrives();
     VirtualKeysArrive();

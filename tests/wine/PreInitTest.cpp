@@ -1,7 +1,7 @@
 // Loads the real driver DLL and checks its exports and what a host sees before
 // the display is initialised.
+#include "../../src/helper/DriverModule.h"
 #include "Check.h"
-#include "Driver.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ void ExportsByNameAndOrdinal(HMODULE module) {
   CHECK(GetProcAddress(module, "_BrlInit") == nullptr);
 }
 
-void BeforeInit(Driver& driver) {
+void BeforeInit(const DriverModule& driver) {
   const unsigned char cells[4] = {1, 2, 3, 4};
   CHECK_EQ(1, driver.Display(cells, 4));
   CHECK_EQ(1, driver.DisplayStatus(cells, 4));
@@ -34,10 +34,10 @@ void BeforeInit(Driver& driver) {
 }  // namespace
 
 int main() {
-  Driver driver;
-  CHECK(driver.Load());
-  if (!driver.module) return check::Finish("PreInitTest");
-  ExportsByNameAndOrdinal(driver.module);
+  DriverModule driver;
+  CHECK(driver.Load(L"brlvelt.dll"));
+  if (!driver.Module()) return check::Finish("PreInitTest");
+  ExportsByNameAndOrdinal(driver.Module());
   BeforeInit(driver);
   driver.Unload();
   CHECK(GetModuleHandleA("brlvelt.dll") == nullptr);

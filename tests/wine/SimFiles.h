@@ -32,6 +32,19 @@ inline void WriteKeys(const char* path, const char* lines) {
   }
 }
 
+// A key script that types the text on the display's keyboard: each character
+// pressed and released, all due at once.
+inline std::string TypingScript(const char* text) {
+  std::string script;
+  for (const char* p = text; *p; ++p) {
+    char line[64];
+    unsigned ch = static_cast<unsigned char>(*p);
+    snprintf(line, sizeof line, "0 1 0x02 %u\n0 1 0x01 %u\n", ch, ch);
+    script += line;
+  }
+  return script;
+}
+
 // Returns just after the tick counter moved on, so that a poll that starts now
 // has the whole tick to collect what is due.
 inline void AlignToTick() {

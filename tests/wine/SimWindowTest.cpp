@@ -8,16 +8,16 @@
 
 #include <vector>
 
+#include "../../src/helper/DriverModule.h"
 #include "../../tools/demohost/WindowCapture.h"
 #include "../../tools/veltsim/SimWindow.h"
 #include "Check.h"
-#include "Driver.h"
 #include "KeyRecorder.h"
 #include "RecordedChords.h"
 
 namespace {
 
-Driver driver;
+DriverModule driver;
 
 int ThreadsOfThisProcess() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -95,7 +95,7 @@ void InputReachesTheDriver(HWND window, TextField& field) {
 }  // namespace
 
 int main() {
-  CHECK(driver.Load());
+  CHECK(driver.Load(L"brlvelt.dll"));
   TextField field;
   int threadsBefore = ThreadsOfThisProcess();
   CHECK_EQ(40, driver.Init("window=on", OnChord));

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "../../src/helper/DriverModule.h"
 #include "Check.h"
-#include "Driver.h"
 #include "MessageBoxWatcher.h"
 #include "RecordedChords.h"
 #include "SimFiles.h"
 
 namespace {
 
-Driver driver;
+DriverModule driver;
 
 bool SawBox(const char* text, const char* caption) {
   const std::vector<SeenMessageBox>& seen = MessageBoxWatcher::seen();
@@ -155,7 +155,7 @@ void RunMain() {
 
 int main(int argc, char** argv) {
   const char* mode = argc > 1 ? argv[1] : "main";
-  CHECK(driver.Load());
+  CHECK(driver.Load(L"brlvelt.dll"));
   if (strcmp(mode, "main") == 0) {
     RunMain();
   } else {

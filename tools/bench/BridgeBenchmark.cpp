@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "../../src/bridge/Bridge.h"
+#include "../../src/helper/DriverModule.h"
+#include "DeliveryTimes.h"
 
 namespace {
 
@@ -94,20 +96,6 @@ int __stdcall OnChord(int, int) {
   return 0;
 }
 
-std::vector<double> Delivered(const char* log) {
-  std::vector<double> times;
-  FILE* file = fopen(log, "rb");
-  char line[512];
-  while (file && fgets(line, sizeof line, file)) {
-    const char* at = strchr(line, '@');
-    if (strncmp(line, "LectureClavier -> 3", 19) == 0 && at) {
-      times.push_back(1000.0 * _atoi64(at + 1) / frequency.QuadPart);
-    }
-  }
-  if (file) fclose(file);
-  return times;
-}
-
 // Chords handed out a few milliseconds apart, BrlTimer called back to back.
 template <typename Init, typename Timer, typename Terminate>
 Spread ChordDelay(const char* log, Init init, Timer timer, Terminate terminate) {
@@ -123,7 +111,7 @@ Spread ChordDelay(const char* log, Init init, Timer timer, Terminate terminate) 
   double end = Now() + 5000;
   while (called.size() < chords && Now() < end) timer();
   terminate();
-  std::vector<double> delivered = Delivered(log);
+  std::vector<double> delivered = DeliveryTimes(log, 3, frequency);
   size_t n = std::min(delivered.size(), called.size());
   std::vector<double> delays;
   double sum = 0;
@@ -136,21 +124,14 @@ Spread ChordDelay(const char* log, Init init, Timer timer, Terminate terminate) 
   return {sum / n, delays[n / 2], delays.back()};
 }
 
-template <typename Proc>
-Proc Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 void Chords(Bridge& bridge) {
   SetDllDirectoryW(L"..\\bridge64\\brlvelthost");
-  HMODULE driver = LoadLibraryW(L"..\\bridge64\\brlvelthost\\brlvelt.dll");
+  DriverModule driver;
   printf("Chord from LectureClavier to the host's callback, 100 chords:\n");
-  if (driver) {
+  if (driver.Load(L"..\\bridge64\\brlvelthost\\brlvelt.dll")) {
     Print("x86-64 driver in-process (floor)",
-          ChordDelay("bench-inprocess.log", Export<decltype(&BrlInit)>(driver, "BrlInit"),
-                     Export<decltype(&BrlTimer)>(driver, "BrlTimer"),
-                     Export<decltype(&BrlTerminate)>(driver, "BrlTerminate")));
-    FreeLibrary(driver);
+          ChordDelay("bench-inprocess.log", driver.Init, driver.Timer, driver.Terminate));
+    driver.Unload();
   } else {
     printf("  (no in-process floor: ..\\bridge64\\brlvelthost\\brlvelt.dll cannot be loaded)\n");
   }

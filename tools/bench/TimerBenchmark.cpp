@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "../../src/helper/DriverModule.h"
 #include "../../src/helper/ImportPatch.h"
+#include "DeliveryTimes.h"
 #include "brlvelt.h"
 
 namespace {
@@ -48,28 +50,20 @@ double TickPeriodMs() {
   return (Now() - start) / ticks;
 }
 
-template <typename Proc>
-Proc Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-void QuietTimer(HMODULE driver, double tick) {
-  auto init = Export<decltype(&BrlInit)>(driver, "BrlInit");
-  auto timer = Export<decltype(&BrlTimer)>(driver, "BrlTimer");
-  auto terminate = Export<decltype(&BrlTerminate)>(driver, "BrlTerminate");
-  init("cells=40", nullptr);
+void QuietTimer(const DriverModule& driver, double tick) {
+  driver.Init("cells=40", nullptr);
   const int calls = 300;
   std::vector<double> each;
   double wall = Now(), cpu = ThreadCpuMs();
   for (int i = 0; i < calls; ++i) {
     double start = Now();
-    timer();
+    driver.Timer();
     each.push_back(Now() - start);
   }
   wall = (Now() - wall) / calls;
   std::sort(each.begin(), each.end());
   cpu = (ThreadCpuMs() - cpu) / calls;
-  terminate();
+  driver.Terminate();
   printf("BrlTimer, quiet display, %d calls back to back:\n", calls);
   printf("  wall %.3f ms, CPU %.3f ms per call; tick period %.3f ms (floor)\n", wall, cpu, tick);
   printf("  ratio to floor: wall %.2f, CPU %.2f\n", wall / tick, cpu / tick);
@@ -86,20 +80,6 @@ void WINAPI TimedKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   realKeybdEvent(vk, scan, flags, extra);
 }
 
-std::vector<double> DeliveryTimes(const char* log) {
-  std::vector<double> times;
-  FILE* file = fopen(log, "rb");
-  char line[512];
-  while (file && fgets(line, sizeof line, file)) {
-    const char* at = strchr(line, '@');
-    if (strncmp(line, "LectureClavier -> 2", 19) == 0 && at) {
-      times.push_back(1000.0 * _atoi64(at + 1) / frequency.QuadPart);
-    }
-  }
-  if (file) fclose(file);
-  return times;
-}
-
 double KeybdEventCost() {
   const int calls = 1000;
   double start = Now();
@@ -107,9 +87,9 @@ double KeybdEventCost() {
   return (Now() - start) / calls;
 }
 
-void KeyDelay(HMODULE driver) {
+void KeyDelay(const DriverModule& driver) {
   realKeybdEvent = keybd_event;
-  if (!ImportPatch::Apply(driver, "user32.dll", "keybd_event",
+  if (!ImportPatch::Apply(driver.Module(), "user32.dll", "keybd_event",
                           reinterpret_cast<void*>(TimedKeybdEvent))) {
     printf("cannot time keybd_event\n");
     return;
@@ -119,14 +99,11 @@ void KeyDelay(HMODULE driver) {
   for (int i = 0; i < events; ++i) fprintf(keys, "%d 2 0x%02X 0x87\n", 3 + i % 5, i & 1 ? 1 : 2);
   fclose(keys);
   remove("bench-velt.log");
-  auto init = Export<decltype(&BrlInit)>(driver, "BrlInit");
-  auto timer = Export<decltype(&BrlTimer)>(driver, "BrlTimer");
-  auto terminate = Export<decltype(&BrlTerminate)>(driver, "BrlTerminate");
-  init("keys=bench-keys.txt;log=bench-velt.log", nullptr);
+  driver.Init("keys=bench-keys.txt;log=bench-velt.log", nullptr);
   double end = Now() + 4000;
-  while (injected.size() < events && Now() < end) timer();
-  terminate();
-  std::vector<double> delivered = DeliveryTimes("bench-velt.log");
+  while (injected.size() < events && Now() < end) driver.Timer();
+  driver.Terminate();
+  std::vector<double> delivered = DeliveryTimes("bench-velt.log", 2, frequency);
   size_t n = delivered.size() < injected.size() ? delivered.size() : injected.size();
   std::vector<double> delays;
   double sum = 0;
@@ -148,13 +125,12 @@ void KeyDelay(HMODULE driver) {
 
 int main() {
   QueryPerformanceFrequency(&frequency);
-  HMODULE driver = LoadLibraryA("brlvelt.dll");
-  if (!driver) {
+  DriverModule driver;
+  if (!driver.Load(L"brlvelt.dll")) {
     printf("cannot load brlvelt.dll\n");
     return 1;
   }
   QuietTimer(driver, TickPeriodMs());
   KeyDelay(driver);
-  FreeLibrary(driver);
   return 0;
 }

@@ -4,34 +4,12 @@
 #include <string.h>
 #include <windows.h>
 
+#include "../../src/helper/DriverModule.h"
 #include "PngFile.h"
 #include "WindowCapture.h"
 #include "brlvelt.h"
 
 namespace {
-
-struct Exports {
-  decltype(&BrlInit) Init;
-  decltype(&BrlTerminate) Terminate;
-  decltype(&BrlDisplay) Display;
-  decltype(&BrlClear) Clear;
-  decltype(&BrlRefresh) Refresh;
-  decltype(&BrlSleep) Sleep;
-  decltype(&BrlTimer) Timer;
-};
-
-template <typename Proc>
-bool Resolve(HMODULE module, const char* name, Proc* proc) {
-  *proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-  return *proc != nullptr;
-}
-
-bool Load(HMODULE module, Exports* e) {
-  return Resolve(module, "BrlInit", &e->Init) && Resolve(module, "BrlTerminate", &e->Terminate) &&
-         Resolve(module, "BrlDisplay", &e->Display) && Resolve(module, "BrlClear", &e->Clear) &&
-         Resolve(module, "BrlRefresh", &e->Refresh) && Resolve(module, "BrlSleep", &e->Sleep) &&
-         Resolve(module, "BrlTimer", &e->Timer);
-}
 
 void PrintVersion(const char* path) {
   DWORD ignored = 0;
@@ -63,7 +41,7 @@ unsigned char Cell(char ch) {
   return 0;
 }
 
-int ShowText(const Exports& brl, const char* text) {
+int ShowText(const DriverModule& brl, const char* text) {
   unsigned char cells[40] = {};
   int n = static_cast<int>(strlen(text));
   for (int i = 0; i < n && i < 40; ++i) cells[i] = Cell(text[i]);
@@ -84,7 +62,7 @@ int __stdcall OnChord(int code, int param) {
 
 // Calls BrlTimer every 20 ms for the given time, as a host's timer would, and
 // keeps this thread's windows responsive.
-void RunTimer(const Exports& brl, DWORD ms) {
+void RunTimer(const DriverModule& brl, DWORD ms) {
   DWORD start = GetTickCount();
   while (GetTickCount() - start < ms) {
     brl.Timer();
@@ -161,7 +139,7 @@ void SaveWindow(HWND field, const char* path) {
   }
 }
 
-void PreInit(const Exports& brl) {
+void PreInit(const DriverModule& brl) {
   const unsigned char cells[2] = {1, 2};
   printf("== before BrlInit\n");
   printf("  BrlDisplay -> %d\n", brl.Display(cells, 2));
@@ -171,7 +149,7 @@ void PreInit(const Exports& brl) {
   printf("  BrlSleep(0) -> %d\n", brl.Sleep(0));
 }
 
-void Session(const Exports& brl) {
+void Session(const DriverModule& brl) {
   remove("demo-braille.txt");
   remove("demo-velt.log");
   remove("demo-window.png");
@@ -211,9 +189,8 @@ void Session(const Exports& brl) {
 
 int main() {
   const char path[] = "brlvelt.dll";
-  HMODULE module = LoadLibraryA(path);
-  Exports brl;
-  if (!module || !Load(module, &brl)) {
+  DriverModule brl;
+  if (!brl.Load(L"brlvelt.dll")) {
     printf("cannot load %s\n", path);
     return 1;
   }
@@ -221,6 +198,5 @@ int main() {
   PrintVersion(path);
   PreInit(brl);
   Session(brl);
-  FreeLibrary(module);
   return 0;
 }
