@@ -22,15 +22,18 @@ Calls Events() {
   return fake::Calls({"keybd_event", "SendInput"});
 }
 
-// "keybd_event(vk,scan,flags,0)" or "SendInput(unicode X down|up)".
+// "keybd_event(vk,scan,flags,0)" or "SendInput(unicode X down|up)": down unless
+// KEYEVENTF_KEYUP is set, whatever other flags are.
 bool IsDown(const std::string& event) {
   if (event.compare(0, 9, "SendInput") == 0) return event.find(" down)") != std::string::npos;
-  return event.compare(event.size() - 5, 5, ",0,0)") == 0;
+  size_t flags = event.rfind(',', event.size() - 4) + 1;
+  return !(std::stoul(event.substr(flags), nullptr, 16) & KEYEVENTF_KEYUP);
 }
 
+// The event without its direction: "keybd_event(vk,scan" or "SendInput(unicode X".
 std::string KeyOf(const std::string& event) {
   if (event.compare(0, 9, "SendInput") == 0) return event.substr(0, event.rfind(' '));
-  return event.substr(0, event.size() - 4);
+  return event.substr(0, event.rfind(',', event.size() - 4));
 }
 
 // Press and release of one character, as the display sends them.
@@ -124,26 +127,29 @@ TEST(KeyboardTest, UnitedStatesInternational) {
         });
 }
 
-// Every character 0x20-0xFF on every modelled layout arrives in the focused
-// application as exactly itself, with no key left down and no dead key pending;
-// a character the layout types by a key never goes through Unicode input.
+// Every character 0x20-0xFF on every modelled layout, Caps Lock off and on,
+// arrives in the focused application as exactly itself, with no key left down,
+// no dead key pending and Caps Lock as it was; with Caps Lock off, a character
+// the layout types by a key never goes through Unicode input.
 TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryLayout) {
   for (HKL layout :
        {fake::kUnitedStates, fake::kUnitedStatesInternational, fake::kFrench, fake::kGerman}) {
-    for (int ch = 0x20; ch < 0x100; ++ch) {
-      CHAR narrow = static_cast<CHAR>(ch);
-      WCHAR expected = 0;
-      MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &expected, 1);
-      fake::Reset();
-      fake::SetForegroundLayout(layout);
-      bool byKey = VkKeyScanExA(narrow, layout) != -1;
-      Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
-      Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
-      const fake::Windows& w = fake::win();
-      EXPECT_EQ(std::wstring(1, expected), w.typed) << "character " << std::hex << ch;
-      EXPECT_TRUE(w.keysDown.empty() && !w.pendingDead) << "character " << std::hex << ch;
-      if (byKey) {
-        EXPECT_TRUE(fake::Calls({"SendInput"}).empty()) << std::hex << ch;
+    for (bool capsLock : {false, true}) {
+      for (int ch = 0x20; ch < 0x100; ++ch) {
+        CHAR narrow = static_cast<CHAR>(ch);
+        WCHAR expected = 0;
+        MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &expected, 1);
+        fake::Reset();
+        fake::SetForegroundLayout(layout);
+        fake::SetCapsLock(capsLock);
+        bool byKey = VkKeyScanExA(narrow, layout) != -1 && !capsLock;
+        Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
+        Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
+        const fake::Windows& w = fake::win();
+        std::string name = "character " + fake::Hex(ch) + (capsLock ? " with Caps Lock" : "");
+        EXPECT_EQ(std::wstring(1, expected), w.typed) << name;
+        EXPECT_TRUE(w.keysDown.empty() && !w.pendingDead && w.capsLock == capsLock) << name;
+        EXPECT_TRUE(!byKey || fake::Calls({"SendInput"}).empty()) << name;
       }
     }
   }

@@ -22,14 +22,16 @@ enum Level { kNormal = 0, kShift = 1, kAltGr = 2 };
 struct Key {
   BYTE scan;
   BYTE vk;
-  BYTE chars[3];  // produced with no modifier, with Shift, with AltGr (Ctrl+Alt); 0 = none
-  BYTE dead;      // bit per level: that character is a dead key
+  BYTE chars[3];      // produced with no modifier, with Shift, with AltGr (Ctrl+Alt); 0 = none
+  BYTE dead;          // bit per level: that character is a dead key
+  bool caps = false;  // Caps Lock swaps the no-modifier and Shift levels
 };
 
 void AddLetters(std::vector<Key>& keys, BYTE firstScan, const char* letters) {
   for (BYTE i = 0; letters[i]; ++i) {
     BYTE upper = static_cast<BYTE>(letters[i] - 'a' + 'A');
-    keys.push_back({static_cast<BYTE>(firstScan + i), upper, {(BYTE)letters[i], upper, 0}, 0});
+    keys.push_back(
+        {static_cast<BYTE>(firstScan + i), upper, {(BYTE)letters[i], upper, 0}, 0, true});
   }
 }
 
@@ -256,6 +258,33 @@ HKL ThreadLayout() {
   return ThreadLayout(win().currentThread);
 }
 
+WCHAR Compose(WCHAR accent, WCHAR base);
+
+// The character a key types on a level with Caps Lock as given, and whether it
+// is a dead key.
+BYTE CharAt(const Key& key, int level, bool capsLock, bool* dead) {
+  if (capsLock && key.caps && level <= kShift) level ^= 1;
+  *dead = (key.dead >> level) & 1;
+  return key.chars[level];
+}
+
+// ToUnicodeEx's answer for a key typing ch: with the thread's keyboard state
+// kept, a pending dead key composes with it or comes out before it.
+int Translate(WCHAR ch, bool dead, bool keepState, LPWSTR buffer) {
+  WCHAR& pending = win().translatedDead;
+  buffer[0] = ch;
+  if (keepState) return dead ? -1 : 1;
+  if (!pending) {
+    if (dead) pending = ch;
+    return dead ? -1 : 1;
+  }
+  WCHAR composed = Compose(pending, ch);
+  buffer[0] = composed ? composed : pending;
+  buffer[1] = ch;
+  pending = 0;
+  return composed ? 1 : 2;
+}
+
 // The level that the held modifiers select; -1 for Ctrl or Alt alone (a shortcut).
 int Level(bool shift, bool ctrl, bool alt) {
   if (ctrl && alt) return shift ? -1 : kAltGr;
@@ -324,15 +353,18 @@ void DeliverKey(BYTE vk, bool up) {
     w.keysDown.erase(vk);
     return;
   }
+  if (vk == VK_CAPITAL && !w.keysDown.count(vk)) w.capsLock = !w.capsLock;
   w.keysDown.insert(vk);
   HWND window = w.foreground;
   HKL layout = ThreadLayout(window ? w.windowThreads[window] : w.currentThread);
   const Key* key = FindVk(layout, vk);
   int level =
       Level(w.keysDown.count(VK_SHIFT), w.keysDown.count(VK_CONTROL), w.keysDown.count(VK_MENU));
-  if (!key || level < 0 || !key->chars[level] || key->chars[level] < 0x20) return;
-  WCHAR ch = Wide(key->chars[level]);
-  if (!((key->dead >> level) & 1)) {
+  bool dead = false;
+  BYTE typed = key && level >= 0 ? CharAt(*key, level, w.capsLock, &dead) : 0;
+  if (typed < 0x20) return;
+  WCHAR ch = Wide(typed);
+  if (!dead) {
     Type(ch);
   } else if (w.pendingDead) {
     w.typed += w.pendingDead;
@@ -346,6 +378,10 @@ void DeliverKey(BYTE vk, bool up) {
 void DeliverUnicode(WCHAR ch, bool up) {
   if (up) return;
   win().typed += ch;
+}
+
+void SetCapsLock(bool on) {
+  win().capsLock = on;
 }
 
 void SetForegroundLayout(HKL layout) {
@@ -385,9 +421,18 @@ int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int s
   const fake::Key* key = fake::FindVk(layout, vk);
   int level =
       fake::Level(keyState[VK_SHIFT] & 0x80, keyState[VK_CONTROL] & 0x80, keyState[VK_MENU] & 0x80);
-  if (!key || level < 0 || !key->chars[level] || size < 1) return 0;
-  buffer[0] = fake::Wide(key->chars[level]);
-  return (key->dead >> level) & 1 ? -1 : 1;
+  bool dead = false;
+  BYTE ch = key && level >= 0 ? fake::CharAt(*key, level, keyState[VK_CAPITAL] & 1, &dead) : 0;
+  if (!ch || size < 2) return 0;
+  return fake::Translate(fake::Wide(ch), dead, flags & 4, buffer);
+}
+
+SHORT WINAPI GetKeyState(int vk) {
+  if (fake::win().silentKeyboard) return 0;
+  fake::Record("GetKeyState(" + fake::Hex(static_cast<unsigned>(vk)) + ")");
+  const fake::Windows& w = fake::win();
+  int toggled = vk == VK_CAPITAL && w.capsLock ? 1 : 0;
+  return static_cast<SHORT>((w.keysDown.count(static_cast<unsigned>(vk)) ? 0x8000 : 0) | toggled);
 }
 
 int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR src, int srcLength, LPWSTR dest,

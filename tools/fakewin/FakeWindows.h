@@ -62,6 +62,9 @@ struct Windows {
   std::wstring typed;
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
+  bool capsLock = false;  // toggled by VK_CAPITAL going down
+  // The dead key ToUnicodeEx keeps for the calling thread until its next key.
+  WCHAR translatedDead = 0;
 
   std::vector<std::string> executionStates;  // SetThreadExecutionState flags, in hex
   void (*onMessageBox)() = nullptr;          // runs inside MessageBoxA, as a modal loop would
@@ -99,5 +102,7 @@ void DeliverUnicode(WCHAR ch, bool up);
 
 // A foreground window owned by a thread with the given layout.
 void SetForegroundLayout(HKL layout);
+// Caps Lock as the user left it: GetKeyState(VK_CAPITAL)'s toggled bit.
+void SetCapsLock(bool on);
 
 }  // namespace fake
