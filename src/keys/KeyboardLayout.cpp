@@ -77,10 +77,14 @@ void KeyboardLayout::LearnKey(BYTE vk, BYTE scan) {
   for (int caps = 0; caps < 2; ++caps) {
     for (int level = 0; level < kLevels; ++level) {
       WCHAR ch = 0;
-      int length = Translate({vk, scan, kShiftStates[level], 0}, caps, kKeepState, &ch);
+      Stroke stroke = {vk, scan, kShiftStates[level], 0};
+      int length = Translate(stroke, caps, kKeepState, &ch);
       if (length < 0) {
         key.dead[caps] = static_cast<BYTE>(key.dead[caps] | 1 << level);
         EndDeadKey(kKeepState);
+        if (LearnAccentAlone(stroke, caps, ch)) {
+          key.accentAlone[caps] = static_cast<BYTE>(key.accentAlone[caps] | 1 << level);
+        }
       }
       // Two or more characters from one key are not one character's key.
       if (length == 1 || length < 0) key.chars[caps][level] = ch;
@@ -111,6 +115,16 @@ bool KeyboardLayout::LearnComposition(unsigned char letter) {
   return length == 1 && typed == Wide(letter);
 }
 
+// Types the dead key then a space into the thread's own keyboard state: most
+// layouts then type the accent, a few something else (" for ¨ on Swiss French).
+bool KeyboardLayout::LearnAccentAlone(const Stroke& dead, bool capsLock, WCHAR accent) {
+  WCHAR typed = 0;
+  if (Translate(dead, capsLock, 0, &typed) >= 0) return false;
+  int length = Translate({VK_SPACE, spaceScan, 0, 0}, false, 0, &typed);
+  if (length < 0) EndDeadKey(0);
+  return length == 1 && typed == accent;
+}
+
 int KeyboardLayout::Translate(const Stroke& stroke, bool capsLock, UINT flags, WCHAR* ch) const {
   BYTE state[256] = {};
   if (stroke.shiftState & 1) state[VK_SHIFT] = 0x80;
@@ -136,12 +150,13 @@ void KeyboardLayout::EndDeadKey(UINT flags) const {
 
 // Levels in order, so that the fewest modifiers win; a key's plain character
 // before another key's dead one.
-Stroke KeyboardLayout::Find(WCHAR ch, bool capsLock, bool dead) const {
+Stroke KeyboardLayout::Find(WCHAR ch, bool capsLock, bool dead, bool alone) const {
   int caps = capsLock ? 1 : 0;
   for (int level = 0; ch && level < kLevels; ++level) {
     for (int i = 0; i < keyCount; ++i) {
       const Key& key = keys[i];
-      if (key.chars[caps][level] == ch && ((key.dead[caps] >> level) & 1) == dead) {
+      if (key.chars[caps][level] == ch && ((key.dead[caps] >> level) & 1) == dead &&
+          (!alone || ((key.accentAlone[caps] >> level) & 1))) {
         return {key.vk, key.scan, kShiftStates[level], 0};
       }
     }

@@ -35,9 +35,15 @@ class KeyboardLayout {
   const ModifierScans& Modifiers() const { return modifiers; }
   // The key that types ch as a character of its own (not a dead key) with Caps
   // Lock as given; vk 0 when the layout has none.
-  Stroke KeyFor(WCHAR ch, bool capsLock) const { return Find(ch, capsLock, false); }
+  Stroke KeyFor(WCHAR ch, bool capsLock) const { return Find(ch, capsLock, false, false); }
   // The dead key whose accent is ch; vk 0 when the layout has none.
-  Stroke DeadKeyFor(WCHAR accent, bool capsLock) const { return Find(accent, capsLock, true); }
+  Stroke DeadKeyFor(WCHAR accent, bool capsLock) const {
+    return Find(accent, capsLock, true, false);
+  }
+  // The dead key that, followed by a space, types accent itself; vk 0 when none.
+  Stroke AccentKeyFor(WCHAR accent, bool capsLock) const {
+    return Find(accent, capsLock, true, true);
+  }
   // Whether the dead key of the letter's accent followed by its base letter types
   // exactly that letter of the dead-key table on this layout.
   bool Composes(unsigned char letter) const;
@@ -50,6 +56,7 @@ class KeyboardLayout {
     BYTE scan;
     WCHAR chars[2][kLevels];  // by Caps Lock off/on and level; 0 = none
     BYTE dead[2];             // bit per level: that character is a dead key
+    BYTE accentAlone[2];      // bit per level: that dead key and a space type its accent
   };
   static const int kMaxKeys = 128;
 
@@ -57,9 +64,10 @@ class KeyboardLayout {
   void LearnKey(BYTE vk, BYTE scan);
   void LearnCompositions();
   bool LearnComposition(unsigned char letter);
+  bool LearnAccentAlone(const Stroke& dead, bool capsLock, WCHAR accent);
   int Translate(const Stroke& stroke, bool capsLock, UINT flags, WCHAR* ch) const;
   void EndDeadKey(UINT flags) const;
-  Stroke Find(WCHAR ch, bool capsLock, bool dead) const;
+  Stroke Find(WCHAR ch, bool capsLock, bool dead, bool alone) const;
 
   HKL handle = nullptr;
   bool learned = false;

@@ -33,9 +33,10 @@ bool TypingPlan::ThroughDeadKey(const KeyboardLayout& layout, unsigned char ch, 
 }
 
 // An accent whose only key is dead would wait for the next letter and combine
-// with it: the dead key then a space types the accent itself.
+// with it: the dead key then a space types the accent itself, where the layout
+// confirmed that it does.
 bool TypingPlan::AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLock) {
-  accent = layout.DeadKeyFor(ch, capsLock);
+  accent = layout.AccentKeyFor(ch, capsLock);
   key = layout.KeyFor(' ', capsLock);
   accented = accent.vk && key.vk;
   return accented;

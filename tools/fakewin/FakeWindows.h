@@ -58,7 +58,8 @@ struct Windows {
   std::map<HWND, DWORD> windowThreads;
 
   // The focused application: the text the injected key events typed on the
-  // foreground layout, the dead key waiting for its letter, the keys held down.
+  // foreground layout, the dead key waiting for its letter, the keys held down
+  // (virtual keys, and Unicode keys as 0x10000 plus their code unit).
   std::wstring typed;
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
@@ -95,6 +96,13 @@ extern const HKL kUnitedStates;
 extern const HKL kFrench;
 extern const HKL kGerman;
 extern const HKL kUnitedStatesInternational;
+extern const HKL kBelgianPeriod;
+extern const HKL kSwissFrench;
+extern const HKL kCanadianMultilingual;
+// A layout of the XKB keyboard database (rules evdev, model pc105) compiled with
+// libxkbcommon, as Windows would install it; null when it cannot be compiled.
+// Each call installs a new layout under a new handle.
+HKL XkbLayout(const char* layout, const char* variant);
 
 // Injected events as the focused application receives them.
 void DeliverKey(BYTE vk, bool up);
