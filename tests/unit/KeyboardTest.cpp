@@ -46,10 +46,11 @@ struct Case {
   Calls release;
 };
 
-void Check(HKL layout, const std::vector<Case>& cases) {
+void Check(HKL layout, const std::vector<Case>& cases, bool capsLock = false) {
   for (const Case& c : cases) {
     fake::Reset();
     fake::SetForegroundLayout(layout);
+    fake::SetCapsLock(capsLock);
     Keyboard::TypeCharacter(c.ch, 1);
     EXPECT_EQ(c.press, Events()) << c.name << " pressed";
     fake::win().calls.clear();
@@ -127,6 +128,33 @@ TEST(KeyboardTest, UnitedStatesInternational) {
              {kShiftDown, KeyDown(0x36, 0x07), KeyUp(0x36, 0x07), kShiftUp, eDown},
              {eUp}},
         });
+}
+
+// With Caps Lock on, each key is struck as it types the character with Caps Lock
+// as it is, Caps Lock left alone: on AZERTY the digit row's plain level is then
+// the digit, so é is Shift and its key, and a capital a plain letter key.
+TEST(KeyboardTest, CapsLockOnFrench) {
+  const std::string twoDown = KeyDown(0x32, 0x03), twoUp = KeyUp(0x32, 0x03);
+  Check(fake::kFrench,
+        {
+            {"e acute", 0xE9, {kShiftDown, twoDown}, {twoUp, kShiftUp}},
+            {"two", '2', {twoDown}, {twoUp}},
+            {"capital", 'E', {KeyDown(0x45, 0x12)}, {KeyUp(0x45, 0x12)}},
+            {"small", 'e', {kShiftDown, KeyDown(0x45, 0x12)}, {KeyUp(0x45, 0x12), kShiftUp}},
+        },
+        true);
+}
+
+// A Shift+AltGr character: AltGr (Ctrl, Alt) down before Shift and up after it,
+// so that Ctrl+Shift or Alt+Shift, input-language hotkeys, are never held alone.
+TEST(KeyboardTest, ShiftAltGrLevel) {
+  const std::string qDown = KeyDown(0x51, 0x1E), qUp = KeyUp(0x51, 0x1E);
+  Check(fake::XkbLayout("be", ""), {
+                                       {"AE ligature",
+                                        0xC6,
+                                        {kCtrlDown, kAltDown, kShiftDown, qDown},
+                                        {qUp, kShiftUp, kAltUp, kCtrlUp}},
+                                   });
 }
 
 // What typing the text on layouts showed: counts, and the first few failures.
@@ -255,6 +283,7 @@ TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryXkbLayout) {
       layouts, skipped.empty() ? " none" : skipped.c_str(), proof.characters, proof.sentences,
       proof.failures);
   EXPECT_GE(layouts, 60);
+  EXPECT_EQ(nullptr, fake::XkbLayout("no-such-layout", "")) << "reported, not a crash";
   EXPECT_EQ(0, proof.failures) << proof.examples;
 }
 
