@@ -123,6 +123,10 @@ TEST(KeyboardTest, UnitedStatesInternational) {
   Check(fake::kUnitedStatesInternational,
         {
             {"e acute by AltGr+e", 0xE9, {kCtrlDown, kAltDown, eDown}, {eUp, kAltUp, kCtrlUp}},
+            {"capital by Shift+AltGr+e, Shift last down and first up",
+             0xC9,
+             {kCtrlDown, kAltDown, kShiftDown, eDown},
+             {eUp, kShiftUp, kAltUp, kCtrlUp}},
             {"circumflex on Shift+6",
              0xEA,
              {kShiftDown, KeyDown(0x36, 0x07), KeyUp(0x36, 0x07), kShiftUp, eDown},

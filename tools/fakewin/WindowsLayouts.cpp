@@ -125,8 +125,8 @@ Rows UnitedStates() {
 }
 
 // US-International: ` ' " ~ ^ are dead keys (the apostrophe key's dead
-// characters are ' and ", which accent the next letter acute and diaeresis), and
-// AltGr gives Latin-1 letters and signs; its Shift+AltGr level is not modelled.
+// characters are ' and ", which accent the next letter acute and diaeresis);
+// AltGr gives Latin-1 letters and signs, Shift+AltGr their capitals and others.
 Rows UnitedStatesInternational() {
   Rows rows = UnitedStates();
   Find(rows, 0xC0)->dead = N | S;
@@ -139,6 +139,12 @@ Rows UnitedStatesInternational() {
             {'O', 0xF3},  {'P', 0xF6},  {'A', 0xE1},   {'S', 0xDF},   {'D', 0xF0},   {'L', 0xF8},
             {'Z', 0xE6},  {'C', 0xA9},  {'N', 0xF1},   {'M', 0xB5},   {0xBD, 0xA5},  {0xBB, 0xD7},
             {0xDB, 0xAB}, {0xDD, 0xBB}, {0xBA, 0xB6},  {0xBC, 0xE7},  {0xBF, 0xBF},  {0xDC, 0xAC}});
+  const std::pair<BYTE, WCHAR> shiftAltGr[] = {
+      {'1', 0xB9},  {'4', 0xA3}, {0xBB, 0xF7}, {'Q', 0xC4}, {'W', 0xC5},  {'E', 0xC9},
+      {'T', 0xDE},  {'Y', 0xDC}, {'U', 0xDA},  {'I', 0xCD}, {'O', 0xD3},  {'P', 0xD6},
+      {'A', 0xC1},  {'S', 0xA7}, {'D', 0xD0},  {'L', 0xD8}, {0xBA, 0xB0}, {0xDE, 0xA8},
+      {0xDC, 0xA6}, {'Z', 0xC6}, {'C', 0xA2},  {'N', 0xD1}, {0xBC, 0xC7}};
+  for (const auto& pair : shiftAltGr) SetLevel(rows, pair.first, kShiftAltGr, pair.second);
   return rows;
 }
 
