@@ -330,8 +330,9 @@ void FaultyHelpersAreEnded() {
       CHECK(false);
     }
   }
-  for (const char* fault : {"chord", "keys", "silent", "drip", "held"}) {
+  for (const char* fault : {"chord", "keys", "silent", "drip", "held", "topmost"}) {
     KeyRecorder recorder;
+    MessageBoxWatcher watcher;
     SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault);
     CHECK_EQ(40, bridge.Init("cells=40", OnChord));
     DWORD start = GetTickCount();
@@ -341,6 +342,13 @@ void FaultyHelpersAreEnded() {
     CHECK(took < 3500);
     KeyRecorder::Pump(50);
     if (strcmp(fault, "held") == 0) CHECK(Balanced());
+    if (strcmp(fault, "topmost") == 0) {
+      CHECK(SawBox("Fausse alerte", "Erreur"));
+      CHECK_EQ(1, Helpers().size());
+      bridge.Unload();
+      CHECK(bridge.Load(L"brlvelt.dll"));
+      continue;
+    }
     CHECK_EQ(0, bridge.Terminate());
     AnswersWithNoDisplay();
   }
