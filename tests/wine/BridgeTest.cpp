@@ -28,6 +28,24 @@ DWORD callbackMs = 0;
 bool inTimer = false;
 DWORD hostThread = 0;
 
+bool waitForAThread = false;
+
+DWORD WINAPI ShowOnce(void*) {
+  const unsigned char row[1] = {0x44};
+  return static_cast<DWORD>(bridge.Display(row, 1));
+}
+
+// A callback that waits for another thread's call, as a host that hands the
+// chord to its UI thread would: that call runs while the callback waits.
+void WaitForAnotherThreadsCall() {
+  waitForAThread = false;
+  HANDLE other = CreateThread(nullptr, 0, ShowOnce, nullptr, 0, nullptr);
+  DWORD result = 0;
+  CHECK(WaitForSingleObject(other, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(other, &result));
+  CHECK_EQ(1, result);
+  CloseHandle(other);
+}
+
 // Records each chord; on the first, calls back into the bridge and checks the
 // driver was reached before the callback returns.
 int __stdcall OnChord(int code, int param) {
@@ -35,6 +53,7 @@ int __stdcall OnChord(int code, int param) {
   chords.push_back(static_cast<unsigned>(code));
   chords.push_back(static_cast<unsigned>(param));
   Sleep(callbackMs);
+  if (waitForAThread) WaitForAnotherThreadsCall();
   if (!nestedCalls) return 0;
   nestedCalls = false;
   const unsigned char row[2] = {0x07, 0x38};
@@ -277,8 +296,8 @@ void AMissingHelperIsNamed() {
   CHECK_EQ(2, MessageBoxWatcher::seen().size());
 }
 
-// Overlapping calls from a second thread each get their own result; the helper
-// survives.
+// Overlapping calls from a second thread each get their own result, also one
+// the callback waits for; the helper survives.
 DWORD WINAPI ShowFromAnotherThread(void*) {
   const unsigned char row[2] = {0x11, 0x22};
   int wrong = 0;
@@ -291,6 +310,7 @@ void TwoThreadsEachGetTheirResult() {
   WriteKeys("bridge-threads.txt", "0 3 0x03 5\n10 3 0x03 6\n10 3 0x03 7\n");
   CHECK_EQ(40, bridge.Init("keys=bridge-threads.txt", OnChord));
   chords.clear();
+  waitForAThread = true;
   HANDLE other = CreateThread(nullptr, 0, ShowFromAnotherThread, nullptr, 0, nullptr);
   const unsigned char row[1] = {0x33};
   int wrong = 0;
@@ -303,6 +323,7 @@ void TwoThreadsEachGetTheirResult() {
   CHECK_EQ(0, otherWrong);
   CHECK_EQ(1, bridge.Display(row, 1));
   CHECK_EQ(6, chords.size());
+  CHECK(!waitForAThread);
   CHECK_EQ(1, Helpers().size());
   CHECK(MessageBoxWatcher::seen().empty());
   bridge.Terminate();
