@@ -7,15 +7,18 @@
 #include <windows.h>
 
 #include "../channel/Channel.h"
-#include "DriverModule.h"
+#include "../loader/DriverModule.h"
+#include "RequestDispatch.h"
 
 class HelperSession {
  public:
   static const int kTextSize = 1024;
 
-  explicit HelperSession(HANDLE pipe);
+  HelperSession();
   ~HelperSession();
 
+  // Opens the bridge's pipe by its name.
+  bool Connect(const char* pipe);
   // Loads the driver beside the helper, says Ready or Failed, then serves until
   // the pipe closes. Returns the process's exit code.
   int Run();
@@ -27,16 +30,13 @@ class HelperSession {
 
  private:
   bool Start();
-  bool Redirect();
-  bool Serve(Message& request);
-  bool Execute(Message& request, int* result);
-  bool Init(Message& request, int* result);
-  bool Display(Message& request, int* result);
+  bool Serve(const RequestDecoder& request);
   bool Ask(Message& question, MessageKind answerKind, int* answer);
   UINT SendInputs(InputCall call, UINT count, const INPUT* inputs);
 
   Channel channel;
   DriverModule driver;
+  RequestDispatch dispatch;
   bool broken = false;
   wchar_t driverPath[MAX_PATH * 4] = {};
 };
