@@ -171,6 +171,12 @@ TEST(KeyboardTest, CapsLockOnFrench) {
              {eUp}},
         },
         true);
+  Check(fake::kSwissFrench,
+        {{"capital by its small letter's key (SGCAPS)",
+          0xC8,
+          {KeyDown(0xBA, 0x1A)},
+          {KeyUp(0xBA, 0x1A)}}},
+        true);
 }
 
 // A Shift+AltGr character: AltGr (Ctrl, Alt) down before Shift and up after it,
