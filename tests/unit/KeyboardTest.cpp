@@ -46,7 +46,8 @@ KeyMove MoveOf(const std::string& event) {
   return {key, !(flags & KEYEVENTF_KEYUP)};
 }
 
-const std::pair<const char*, HKL> kHandMadeLayouts[] = {
+const int kHandMadeLayoutCount = 7;
+const std::pair<const char*, HKL> kHandMadeLayouts[kHandMadeLayoutCount] = {
     {"US", fake::kUnitedStates},
     {"US-International", fake::kUnitedStatesInternational},
     {"French", fake::kFrench},
@@ -394,12 +395,12 @@ TEST(KeyboardTest, ALayoutIsLearnedOnlyWithNoDeadKeyPending) {
 // Every character on every hand-made layout, Caps Lock off and on: no virtual key
 // 0xFF, and a release lets go of every key and modifier its press held down.
 TEST(KeyboardTest, EveryCharacterIsReleasedCompletelyAndNeverAsKeyFF) {
-  for (int i = 0; i < 14; ++i) {
-    HKL layout = kHandMadeLayouts[i % 7].second;
+  for (int i = 0; i < 2 * kHandMadeLayoutCount; ++i) {
+    HKL layout = kHandMadeLayouts[i % kHandMadeLayoutCount].second;
     for (int ch = 1; ch < 256; ++ch) {
       fake::Reset();
       fake::SetForegroundLayout(layout);
-      fake::SetCapsLock(i >= 7);
+      fake::SetCapsLock(i >= kHandMadeLayoutCount);
       Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
       Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
       std::map<std::string, int> held;
