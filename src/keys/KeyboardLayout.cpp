@@ -38,8 +38,13 @@ const KeyboardLayout& KeyboardLayout::Foreground() {
 const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
   static KeyboardLayout kept[kKeptLayouts];
   static int next = 0;
+  static KeyboardLayout unlearned;
   for (const KeyboardLayout& layout : kept) {
     if (layout.learned && layout.handle == handle) return layout;
+  }
+  if (!NoDeadKeyPending(handle)) {
+    unlearned.handle = handle;
+    return unlearned;
   }
   // The oldest learned layout makes room.
   KeyboardLayout& layout = kept[next];
@@ -48,8 +53,17 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
   return layout;
 }
 
-bool KeyboardLayout::Composes(unsigned char letter) const {
-  return letter >= 0xC0 && composes[letter - 0xC0];
+bool KeyboardLayout::Composes(unsigned char letter, bool capsLock) const {
+  return letter >= 0xC0 && composes[capsLock][letter - 0xC0];
+}
+
+// A space with the keyboard state kept types exactly a space unless a dead key is
+// pending in the keyboard state that the focused application shares.
+bool KeyboardLayout::NoDeadKeyPending(HKL layout) {
+  const BYTE none[256] = {};
+  WCHAR typed[4] = {};
+  UINT scan = MapVirtualKeyExA(VK_SPACE, MAPVK_VK_TO_VSC, layout);
+  return ToUnicodeEx(VK_SPACE, scan, none, typed, 4, kKeepState, layout) == 1 && typed[0] == ' ';
 }
 
 void KeyboardLayout::Learn(HKL layout) {
@@ -95,22 +109,24 @@ void KeyboardLayout::LearnKey(BYTE vk, BYTE scan) {
 }
 
 void KeyboardLayout::LearnCompositions() {
-  for (int letter = 0xC0; letter <= 0xFF; ++letter) {
-    composes[letter - 0xC0] = LearnComposition(static_cast<unsigned char>(letter));
+  for (int caps = 0; caps < 2; ++caps) {
+    for (int letter = 0xC0; letter <= 0xFF; ++letter) {
+      composes[caps][letter - 0xC0] = LearnComposition(static_cast<unsigned char>(letter), caps);
+    }
   }
 }
 
 // Types the accent's dead key then the base letter's key into the thread's own
 // keyboard state, as the focused application would, and compares the result.
-bool KeyboardLayout::LearnComposition(unsigned char letter) {
+bool KeyboardLayout::LearnComposition(unsigned char letter, bool capsLock) {
   const char* sequence = DeadKeyTable::Sequence(letter);
   if (!sequence) return false;
-  Stroke dead = DeadKeyFor(Wide(static_cast<unsigned char>(sequence[0])), false);
-  Stroke base = KeyFor(static_cast<unsigned char>(sequence[1]), false);
+  Stroke dead = DeadKeyFor(Wide(static_cast<unsigned char>(sequence[0])), capsLock);
+  Stroke base = KeyFor(static_cast<unsigned char>(sequence[1]), capsLock);
   if (!dead.vk || !base.vk) return false;
   WCHAR typed = 0;
-  if (Translate(dead, false, 0, &typed) >= 0) return false;
-  int length = Translate(base, false, 0, &typed);
+  if (Translate(dead, capsLock, 0, &typed) >= 0) return false;
+  int length = Translate(base, capsLock, 0, &typed);
   if (length < 0) EndDeadKey(0);
   return length == 1 && typed == Wide(letter);
 }
@@ -148,11 +164,11 @@ void KeyboardLayout::EndDeadKey(UINT flags) const {
   }
 }
 
-// Levels in order, so that the fewest modifiers win; a key's plain character
-// before another key's dead one.
+// Levels in order, so that the fewest modifiers win, and with Caps Lock on only
+// those without Shift; a key's plain character before another key's dead one.
 Stroke KeyboardLayout::Find(WCHAR ch, bool capsLock, bool dead, bool alone) const {
   int caps = capsLock ? 1 : 0;
-  for (int level = 0; ch && level < kLevels; ++level) {
+  for (int level = 0; ch && level < kLevels; level += 1 + caps) {
     for (int i = 0; i < keyCount; ++i) {
       const Key& key = keys[i];
       if (key.chars[caps][level] == ch && ((key.dead[caps] >> level) & 1) == dead &&

@@ -1,7 +1,10 @@
 // A Windows keyboard layout, learned once from its handle: the key and level
 // (none, Shift, AltGr, Shift+AltGr) that types each character with Caps Lock off
 // and on, its dead keys, and which of the dead-key table's letters its dead keys
-// compose. Later questions are answered from what was learned, without Win32 calls.
+// compose with Caps Lock off and on. Later questions are answered from what was
+// learned, without Win32 calls. With Caps Lock on, only the levels without Shift
+// are offered: where Windows is set so that Shift turns Caps Lock off, Shift would
+// change the user's lock and, until the burst ends, every letter after it.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +31,9 @@ class KeyboardLayout {
   // keystrokes land; the calling thread's layout when no window has the focus.
   static const KeyboardLayout& Foreground();
   // The layout with that handle, learned the first time it is seen; the last few
-  // handles seen are kept.
+  // handles seen are kept. While a dead key struck on the PC keyboard is pending,
+  // learning would consume it and learn compositions with it: the layout then
+  // has no keys, so that everything goes as Unicode input, and is learned later.
   static const KeyboardLayout& Of(HKL handle);
 
   HKL Handle() const { return handle; }
@@ -44,9 +49,10 @@ class KeyboardLayout {
   Stroke AccentKeyFor(WCHAR accent, bool capsLock) const {
     return Find(accent, capsLock, true, true);
   }
-  // Whether the dead key of the letter's accent followed by its base letter types
-  // exactly that letter of the dead-key table on this layout.
-  bool Composes(unsigned char letter) const;
+  // Whether the dead key of the letter's accent followed by its base letter, as
+  // DeadKeyFor and KeyFor give them with Caps Lock as given, types exactly that
+  // letter of the dead-key table on this layout.
+  bool Composes(unsigned char letter, bool capsLock) const;
 
   static const int kLevels = 4;
 
@@ -62,8 +68,9 @@ class KeyboardLayout {
 
   void Learn(HKL layout);
   void LearnKey(BYTE vk, BYTE scan);
+  static bool NoDeadKeyPending(HKL layout);
   void LearnCompositions();
-  bool LearnComposition(unsigned char letter);
+  bool LearnComposition(unsigned char letter, bool capsLock);
   bool LearnAccentAlone(const Stroke& dead, bool capsLock, WCHAR accent);
   int Translate(const Stroke& stroke, bool capsLock, UINT flags, WCHAR* ch) const;
   void EndDeadKey(UINT flags) const;
@@ -75,5 +82,5 @@ class KeyboardLayout {
   BYTE spaceScan = 0;
   int keyCount = 0;
   Key keys[kMaxKeys] = {};
-  bool composes[64] = {};
+  bool composes[2][64] = {};  // by Caps Lock off/on and letter - 0xC0
 };

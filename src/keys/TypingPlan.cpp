@@ -15,14 +15,14 @@ TypingPlan TypingPlan::For(unsigned char ch) {
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
   plan.key = layout.KeyFor(wide, capsLock);
   if (plan.key.vk || plan.AccentAlone(layout, wide, capsLock)) return plan;
-  plan.key = ch < 0x20 ? ControlKey(layout.Handle(), ch) : Stroke();
+  plan.key = ch < 0x20 ? ControlKey(layout, ch, capsLock) : Stroke();
   // No key on this layout: typed as the character itself.
   if (!plan.key.vk) plan.key.unicode = wide;
   return plan;
 }
 
 bool TypingPlan::ThroughDeadKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock) {
-  if (!layout.Composes(ch)) return false;
+  if (!layout.Composes(ch, capsLock)) return false;
   const char* sequence = DeadKeyTable::Sequence(ch);
   WCHAR wide[2] = {};
   if (MultiByteToWideChar(CP_ACP, 0, sequence, 2, wide, 2) != 2) return false;
@@ -42,12 +42,13 @@ bool TypingPlan::AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLo
   return accented;
 }
 
-// Control characters the layout types with Ctrl and a letter, as VkKeyScan says.
-Stroke TypingPlan::ControlKey(HKL layout, unsigned char ch) {
-  SHORT found = VkKeyScanExA(static_cast<CHAR>(ch), layout);
-  if ((found & 0xFF) == 0xFF) return {};
+// Control characters the layout types with Ctrl and a letter, as VkKeyScan says;
+// with Caps Lock on, not those that need Shift, which could turn Caps Lock off.
+Stroke TypingPlan::ControlKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock) {
+  SHORT found = VkKeyScanExA(static_cast<CHAR>(ch), layout.Handle());
+  if ((found & 0xFF) == 0xFF || (capsLock && (found & 0x100))) return {};
   BYTE vk = static_cast<BYTE>(found & 0xFF);
-  BYTE scan = static_cast<BYTE>(MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout));
+  BYTE scan = static_cast<BYTE>(MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout.Handle()));
   return {vk, scan, static_cast<BYTE>((found >> 8) & 7), 0};
 }
 

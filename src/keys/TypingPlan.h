@@ -4,8 +4,10 @@
 // confirmed that they compose to exactly that letter; else the character's own
 // key on any level; else, for an accent whose only key is dead, that dead key and
 // a space; else Unicode input. Caps Lock never changes the text: each key and
-// level is the one that types the character with Caps Lock as it is. The dead key
-// is struck before the held key, which stays down while the display holds it.
+// level is the one that types the character with Caps Lock as it is, and while
+// Caps Lock is on none needs Shift, which Windows can be set to let turn Caps Lock
+// off. The dead key is struck before the held key, which stays down while the
+// display holds it.
 #pragma once
 
 #include "Keystrokes.h"
@@ -28,7 +30,7 @@ class TypingPlan {
  private:
   bool ThroughDeadKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock);
   bool AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLock);
-  static Stroke ControlKey(HKL layout, unsigned char ch);
+  static Stroke ControlKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock);
   static bool Same(const Stroke& a, const Stroke& b);
 
   bool planned = false;

@@ -24,19 +24,37 @@ Calls Events() {
   return fake::Calls({"keybd_event", "SendInput"});
 }
 
-// "keybd_event(vk,scan,flags,0)" or "SendInput(unicode X down|up)": down unless
-// KEYEVENTF_KEYUP is set, whatever other flags are.
-bool IsDown(const std::string& event) {
-  if (event.compare(0, 9, "SendInput") == 0) return event.find(" down)") != std::string::npos;
-  size_t flags = event.rfind(',', event.size() - 4) + 1;
-  return !(std::stoul(event.substr(flags), nullptr, 16) & KEYEVENTF_KEYUP);
+// A recorded key event: "keybd_event(vk,scan,flags,0)", "SendInput(type 1,vk X,
+// scan Y,flags F)" or "SendInput(unicode X down|up)", as the key it moves ("vk,scan"
+// or "unicode X") and whether it goes down: KEYEVENTF_KEYUP alone decides.
+struct KeyMove {
+  std::string key;
+  bool down;
+};
+
+KeyMove MoveOf(const std::string& event) {
+  unsigned vk = 0, scan = 0, flags = 0;
+  char direction[8] = {};
+  if (sscanf(event.c_str(), "SendInput(unicode %X %7[a-z]", &scan, direction) == 2) {
+    return {"unicode " + fake::Hex(scan), strcmp(direction, "down") == 0};
+  }
+  if (sscanf(event.c_str(), "SendInput(type %*X,vk %X,scan %X,flags %X", &vk, &scan, &flags) != 3) {
+    sscanf(event.c_str(), "keybd_event(%X,%X,%X", &vk, &scan, &flags);
+  }
+  std::string key = flags & KEYEVENTF_UNICODE ? "unicode " + fake::Hex(scan)
+                                              : fake::Hex(vk) + "," + fake::Hex(scan);
+  return {key, !(flags & KEYEVENTF_KEYUP)};
 }
 
-// The event without its direction: "keybd_event(vk,scan" or "SendInput(unicode X".
-std::string KeyOf(const std::string& event) {
-  if (event.compare(0, 9, "SendInput") == 0) return event.substr(0, event.rfind(' '));
-  return event.substr(0, event.rfind(',', event.size() - 4));
-}
+const int kHandMadeLayoutCount = 7;
+const std::pair<const char*, HKL> kHandMadeLayouts[kHandMadeLayoutCount] = {
+    {"US", fake::kUnitedStates},
+    {"US-International", fake::kUnitedStatesInternational},
+    {"French", fake::kFrench},
+    {"German", fake::kGerman},
+    {"Belgian (Period)", fake::kBelgianPeriod},
+    {"Swiss French", fake::kSwissFrench},
+    {"Canadian Multilingual", fake::kCanadianMultilingual}};
 
 // Press and release of one character, as the display sends them.
 struct Case {
@@ -135,17 +153,30 @@ TEST(KeyboardTest, UnitedStatesInternational) {
 }
 
 // With Caps Lock on, each key is struck as it types the character with Caps Lock
-// as it is, Caps Lock left alone: on AZERTY the digit row's plain level is then
-// the digit, so é is Shift and its key, and a capital a plain letter key.
+// as it is, Caps Lock left alone, and never with Shift, which can turn Caps Lock
+// off: on AZERTY the digit row's plain level is then the digit, so é, which needs
+// Shift, goes as Unicode input, as does a small letter; a capital is a plain key.
 TEST(KeyboardTest, CapsLockOnFrench) {
   const std::string twoDown = KeyDown(0x32, 0x03), twoUp = KeyUp(0x32, 0x03);
+  const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
+  const std::string hatDown = KeyDown(0xDD, 0x1A), hatUp = KeyUp(0xDD, 0x1A);
   Check(fake::kFrench,
         {
-            {"e acute", 0xE9, {kShiftDown, twoDown}, {twoUp, kShiftUp}},
+            {"e acute", 0xE9, {UnicodeDown(0xE9)}, {UnicodeUp(0xE9)}},
             {"two", '2', {twoDown}, {twoUp}},
-            {"capital", 'E', {KeyDown(0x45, 0x12)}, {KeyUp(0x45, 0x12)}},
-            {"small", 'e', {kShiftDown, KeyDown(0x45, 0x12)}, {KeyUp(0x45, 0x12), kShiftUp}},
+            {"capital", 'E', {eDown}, {eUp}},
+            {"small", 'e', {UnicodeDown('e')}, {UnicodeUp('e')}},
+            {"capital diaeresis: Caps Lock shifts its dead key",
+             0xCB,
+             {hatDown, hatUp, eDown},
+             {eUp}},
         },
+        true);
+  Check(fake::kSwissFrench,
+        {{"capital by its small letter's key (SGCAPS)",
+          0xC8,
+          {KeyDown(0xBA, 0x1A)},
+          {KeyUp(0xBA, 0x1A)}}},
         true);
 }
 
@@ -198,14 +229,19 @@ bool TypedByOneKey(HKL layout, unsigned char ch, WCHAR expected) {
   return ToUnicodeEx(key & 0xFF, 0, state, typed, 4, 4, layout) == 1 && typed[0] == expected;
 }
 
-// Types text on the foreground layout, Caps Lock as given: it arrives as exactly
+// Lock states by number: Caps Lock off; on; on where Shift turns it off.
+const int kLockStates = 3;
+
+// Types text on the foreground layout in a lock state: it arrives as exactly
 // itself, no key stays down, no dead key is pending, Caps Lock is as it was; with
 // Caps Lock off, what one key types never goes through Unicode input.
-void Check(const std::string& name, HKL layout, bool capsLock, const std::string& text,
+void Check(const std::string& name, HKL layout, int lockState, const std::string& text,
            TextProof& proof) {
+  bool capsLock = lockState > 0;
   fake::Reset();
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
+  fake::SetShiftClearsCapsLock(lockState == 2);
   bool byKey = !capsLock && text.size() == 1 &&
                TypedByOneKey(layout, static_cast<unsigned char>(text[0]), Wide(text)[0]);
   for (char ch : text) {
@@ -221,23 +257,25 @@ void Check(const std::string& name, HKL layout, bool capsLock, const std::string
   if (++proof.failures > 5) return;
   std::string arrived;
   for (wchar_t typed : w.typed) arrived += typed < 0x100 ? std::string(1, char(typed)) : "?";
-  char line[160];
-  snprintf(line, sizeof line, "%s%s: \"%s\" arrived as \"%s\"%s%s\n", name.c_str(),
-           capsLock ? " with Caps Lock" : "", text.c_str(), arrived.c_str(),
+  char line[256];
+  const char* locks[kLockStates] = {"", " with Caps Lock", " with Caps Lock cleared by Shift"};
+  snprintf(line, sizeof line, "%s%s: \"%s\" arrived as \"%s\"%s%s%s\n", name.c_str(),
+           locks[lockState], text.c_str(), arrived.c_str(),
+           w.capsLock == capsLock ? "" : ", Caps Lock changed",
            w.keysDown.empty() && !w.pendingDead ? "" : ", a key left down or pending",
            byKey && unicode ? ", by Unicode input" : "");
   proof.examples += line;
 }
 
-// Every character 0x20-0xFF of Windows-1252 and the sentences, Caps Lock off and on.
+// Every character 0x20-0xFF of Windows-1252 and the sentences, in every lock state.
 void TypeEverything(const std::string& name, HKL layout, TextProof& proof) {
-  for (bool capsLock : {false, true}) {
+  for (int lockState = 0; lockState < kLockStates; ++lockState) {
     for (int ch = 0x20; ch < 0x100; ++ch) {
-      Check(name, layout, capsLock, std::string(1, static_cast<char>(ch)), proof);
+      Check(name, layout, lockState, std::string(1, static_cast<char>(ch)), proof);
       ++proof.characters;
     }
     for (const char* sentence : kSentences) {
-      Check(name, layout, capsLock, sentence, proof);
+      Check(name, layout, lockState, sentence, proof);
       ++proof.sentences;
     }
   }
@@ -245,15 +283,9 @@ void TypeEverything(const std::string& name, HKL layout, TextProof& proof) {
 
 TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryHandMadeLayout) {
   TextProof proof;
-  const std::pair<const char*, HKL> layouts[] = {
-      {"US", fake::kUnitedStates},
-      {"US-International", fake::kUnitedStatesInternational},
-      {"French", fake::kFrench},
-      {"German", fake::kGerman},
-      {"Belgian (Period)", fake::kBelgianPeriod},
-      {"Swiss French", fake::kSwissFrench},
-      {"Canadian Multilingual", fake::kCanadianMultilingual}};
-  for (const auto& [name, layout] : layouts) TypeEverything(name, layout, proof);
+  for (const auto& [name, layout] : kHandMadeLayouts) TypeEverything(name, layout, proof);
+  printf("Hand-made layouts: %d characters and %d sentences in %d lock states; %d failures\n",
+         proof.characters, proof.sentences, kLockStates, proof.failures);
   EXPECT_EQ(0, proof.failures) << proof.examples;
 }
 
@@ -282,10 +314,10 @@ TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryXkbLayout) {
   }
   fclose(file);
   printf(
-      "XKB layouts: %d typed, not compiled:%s; %d characters and %d sentences, Caps Lock off "
-      "and on; %d failures\n",
+      "XKB layouts: %d typed, not compiled:%s; %d characters and %d sentences in %d lock "
+      "states; %d failures\n",
       layouts, skipped.empty() ? " none" : skipped.c_str(), proof.characters, proof.sentences,
-      proof.failures);
+      kLockStates, proof.failures);
   EXPECT_GE(layouts, 60);
   EXPECT_EQ(nullptr, fake::XkbLayout("no-such-layout", "")) << "reported, not a crash";
   EXPECT_EQ(0, proof.failures) << proof.examples;
@@ -340,20 +372,42 @@ TEST(KeyboardTest, APressAgainOnAnotherLayoutFirstLetsGoOfTheFirstPress) {
   EXPECT_EQ((Calls{KeyUp(0x45, 0x12), UnicodeDown(0xE9), UnicodeUp(0xE9)}), Events());
 }
 
-// Every character on every layout: no virtual key 0xFF, and a release lets go of
-// every key and modifier its press held down.
+// A dead key struck on the PC keyboard waits in the keyboard state the focused
+// application shares: a layout first seen then is not learned, since learning
+// would take the accent and compose with it; the character goes as Unicode input
+// and the accent still waits. The layout is learned right on the next character.
+TEST(KeyboardTest, ALayoutIsLearnedOnlyWithNoDeadKeyPending) {
+  HKL german = fake::ReinstalledLayout(fake::kGerman);
+  fake::Reset();
+  fake::SetForegroundLayout(german);
+  fake::win().pendingDead = fake::win().translatedDead = 0xB4;
+  Keyboard::TypeCharacter(0xE9, 1);
+  Keyboard::TypeCharacter(0xE9, 0);
+  EXPECT_EQ((Calls{UnicodeDown(0xE9), UnicodeUp(0xE9)}), Events());
+  EXPECT_EQ(0xB4, fake::win().translatedDead) << "the user's accent taken";
+  fake::Reset();
+  fake::SetForegroundLayout(german);
+  Keyboard::TypeCharacter(0xE9, 1);
+  EXPECT_EQ((Calls{KeyDown(0xDD, 0x0D), KeyUp(0xDD, 0x0D), KeyDown(0x45, 0x12)}), Events());
+  Keyboard::TypeCharacter(0xE9, 0);
+}
+
+// Every character on every hand-made layout, Caps Lock off and on: no virtual key
+// 0xFF, and a release lets go of every key and modifier its press held down.
 TEST(KeyboardTest, EveryCharacterIsReleasedCompletelyAndNeverAsKeyFF) {
-  for (HKL layout :
-       {fake::kUnitedStates, fake::kUnitedStatesInternational, fake::kFrench, fake::kGerman}) {
+  for (int i = 0; i < 2 * kHandMadeLayoutCount; ++i) {
+    HKL layout = kHandMadeLayouts[i % kHandMadeLayoutCount].second;
     for (int ch = 1; ch < 256; ++ch) {
       fake::Reset();
       fake::SetForegroundLayout(layout);
+      fake::SetCapsLock(i >= kHandMadeLayoutCount);
       Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
       Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
       std::map<std::string, int> held;
       for (const std::string& event : Events()) {
         EXPECT_EQ(std::string::npos, event.find("keybd_event(FF,")) << ch;
-        held[KeyOf(event)] += IsDown(event) ? 1 : -1;
+        KeyMove move = MoveOf(event);
+        held[move.key] += move.down ? 1 : -1;
       }
       for (const auto& [key, count] : held) EXPECT_EQ(0, count) << key << " for " << ch;
       EXPECT_FALSE(Events().empty()) << "character " << ch << " typed";

@@ -33,8 +33,11 @@ WCHAR Wide(BYTE ch) {
   return high ? high : ch;
 }
 
-// VkKeyScan's search: plain characters before dead keys, levels in order, keys
-// in the layout's order; Ctrl and a letter for the control characters 1-26.
+// Not Windows' search, which takes key by key in table order and each key's
+// levels in turn, dead keys among them: here plain characters come before dead
+// keys, then the fewest modifiers, then the layout's key order, so that a
+// character on two keys gets its plain key. Ctrl and a letter for the control
+// characters 1-26.
 SHORT Scan(WCHAR ch, HKL handle) {
   const Layout* layout = Layout::Find(handle);
   if (!layout || !ch) return -1;
@@ -69,20 +72,19 @@ int LevelOf(bool shift, bool ctrl, bool alt) {
   return shift ? kShift : kNormal;
 }
 
-// ToUnicodeEx's answer for a key typing ch: with the thread's keyboard state
-// kept, a pending dead key composes with it or comes out before it.
+// ToUnicodeEx's answer for a key typing ch: a pending dead key composes with it or comes out before
+// it; flag 4 reads the pending dead key and leaves it, and a dead key then sets none.
 int Translate(const Layout& layout, WCHAR ch, bool dead, bool keepState, LPWSTR buffer) {
   WCHAR& pending = win().translatedDead;
   buffer[0] = ch;
-  if (keepState) return dead ? -1 : 1;
   if (!pending) {
-    if (dead) pending = ch;
+    if (dead && !keepState) pending = ch;
     return dead ? -1 : 1;
   }
   WCHAR composed = layout.Compose(pending, ch);
   buffer[0] = composed ? composed : pending;
   buffer[1] = ch;
-  pending = 0;
+  if (!keepState) pending = 0;
   return composed ? 1 : 2;
 }
 
@@ -115,6 +117,7 @@ void DeliverKey(BYTE vk, bool up) {
     return;
   }
   if (vk == VK_CAPITAL && !w.keysDown.count(vk)) w.capsLock = !w.capsLock;
+  if (vk == VK_SHIFT && w.shiftClearsCapsLock) w.capsLock = false;
   w.keysDown.insert(vk);
   HWND window = w.foreground;
   const Layout* layout =
@@ -140,6 +143,15 @@ void DeliverUnicode(WCHAR ch, bool up) {
 
 void SetCapsLock(bool on) {
   win().capsLock = on;
+}
+
+HKL ReinstalledLayout(HKL handle) {
+  const Layout* layout = Layout::Find(handle);
+  return layout ? Layout::Install(new Layout(*layout)) : nullptr;
+}
+
+void SetShiftClearsCapsLock(bool on) {
+  win().shiftClearsCapsLock = on;
 }
 
 void SetForegroundLayout(HKL layout) {

@@ -64,7 +64,11 @@ struct Windows {
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
   bool capsLock = false;  // toggled by VK_CAPITAL going down
-  // The dead key ToUnicodeEx keeps for the calling thread until its next key.
+  // Windows set so that Shift going down turns Caps Lock off.
+  bool shiftClearsCapsLock = false;
+  // The dead key ToUnicodeEx keeps until its next key: the keyboard state the
+  // focused application shares, where a dead key struck on the PC keyboard waits
+  // too (set it with pendingDead). Flag 4 reads it without changing it.
   WCHAR translatedDead = 0;
 
   std::vector<std::string> executionStates;  // SetThreadExecutionState flags, in hex
@@ -101,8 +105,10 @@ extern const HKL kSwissFrench;
 extern const HKL kCanadianMultilingual;
 // A layout of the XKB keyboard database (rules evdev, model pc105) compiled with
 // libxkbcommon, as Windows would install it; null when it cannot be compiled.
-// Each call installs a new layout under a new handle.
+// The first call for a name and variant installs it; later calls give the same handle.
 HKL XkbLayout(const char* layout, const char* variant);
+// The same layout under a handle never given before, as when the user adds it again.
+HKL ReinstalledLayout(HKL layout);
 
 // Injected events as the focused application receives them.
 void DeliverKey(BYTE vk, bool up);
@@ -112,5 +118,7 @@ void DeliverUnicode(WCHAR ch, bool up);
 void SetForegroundLayout(HKL layout);
 // Caps Lock as the user left it: GetKeyState(VK_CAPITAL)'s toggled bit.
 void SetCapsLock(bool on);
+// Windows' setting "press Shift to turn off Caps Lock".
+void SetShiftClearsCapsLock(bool on);
 
 }  // namespace fake

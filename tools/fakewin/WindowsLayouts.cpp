@@ -2,8 +2,8 @@
 // layout tables, Belgian (Period), Swiss French and Canadian Multilingual
 // Standard from their documented key charts (characters per key and level, Caps
 // Lock, dead keys and their compositions). Each key is as Windows defines it:
-// Caps Lock acts like Shift on a CAPLOK key (on KBDFR, the digit row too) and
-// leaves the others alone.
+// Caps Lock acts like Shift on a CAPLOK key (on KBDFR, the digit row too), gives
+// the capitals of an SGCAPS key (Swiss French) and leaves the others alone.
 #include "WindowsLayouts.h"
 
 #include "FakeWindows.h"
@@ -23,17 +23,18 @@ namespace {
 
 // Dead-key levels.
 const BYTE N = 1 << kNormal, S = 1 << kShift, A = 1 << kAltGr, SA = 1 << kShiftAltGr;
-const bool kCapLok = true;
+// What Caps Lock does to a key's first two levels: nothing; what Shift does
+// (CAPLOK); or, as its own table row gives (SGCAPS), the capital of each.
+const BYTE kCapLok = 1, kSgCaps = 2;
 
 // One key as a layout table gives it: characters without modifier, with Shift,
-// AltGr and Shift+AltGr (0 = none), its dead levels, and whether Caps Lock acts
-// like Shift on it.
+// AltGr and Shift+AltGr (0 = none), its dead levels, and what Caps Lock does.
 struct Row {
   BYTE scan;
   BYTE vk;
   WCHAR chars[kLevels];
   BYTE dead;
-  bool capLok;
+  BYTE caps;
 };
 
 using Rows = std::vector<Row>;
@@ -48,11 +49,10 @@ void AddLetters(Rows& rows, BYTE firstScan, const char* letters) {
 }
 
 // The digit row: each digit with its other level, the digit first or second.
-void AddDigits(Rows& rows, const wchar_t* others, bool digitShifted, bool capLok) {
+void AddDigits(Rows& rows, const wchar_t* others, bool digitShifted, BYTE caps) {
   for (BYTE i = 0; i < 10; ++i) {
     WCHAR digit = static_cast<WCHAR>(i == 9 ? '0' : '1' + i);
-    Row row = {
-        static_cast<BYTE>(0x02 + i), static_cast<BYTE>(digit), {digit, others[i]}, 0, capLok};
+    Row row = {static_cast<BYTE>(0x02 + i), static_cast<BYTE>(digit), {digit, others[i]}, 0, caps};
     if (digitShifted) {
       row.chars[kNormal] = others[i];
       row.chars[kShift] = digit;
@@ -79,6 +79,11 @@ void SetAltGr(Rows& rows, const std::vector<std::pair<BYTE, WCHAR>>& pairs) {
   for (const auto& pair : pairs) SetLevel(rows, pair.first, kAltGr, pair.second);
 }
 
+// The capital of a small letter of Latin-1 (à-þ but ÷).
+WCHAR Capital(WCHAR ch) {
+  return ch >= 0xE0 && ch <= 0xFE && ch != 0xF7 ? static_cast<WCHAR>(ch - 0x20) : ch;
+}
+
 // Caps Lock on a CAPLOK key swaps the no-modifier and Shift levels.
 void Install(HKL handle, const Rows& rows, const std::vector<const wchar_t*>& compositions) {
   Layout* layout = new Layout();
@@ -87,9 +92,10 @@ void Install(HKL handle, const Rows& rows, const std::vector<const wchar_t*>& co
     key.scan = row.scan;
     key.vk = row.vk;
     for (int level = 0; level < kLevels; ++level) {
-      int locked = row.capLok && level <= kShift ? level ^ 1 : level;
+      int locked = row.caps == kCapLok && level <= kShift ? level ^ 1 : level;
       key.chars[0][level] = row.chars[level];
       key.chars[1][level] = row.chars[locked];
+      if (row.caps == kSgCaps && level <= kShift) key.chars[1][level] = Capital(row.chars[level]);
       key.dead[0] = static_cast<BYTE>(key.dead[0] | (row.dead & 1 << level));
       key.dead[1] = static_cast<BYTE>(key.dead[1] | ((row.dead >> locked) & 1) << level);
     }
@@ -233,17 +239,19 @@ Rows BelgianPeriod() {
   return rows;
 }
 
-// Swiss French: QWERTZ; Caps Lock affects the letters only; the dead diaeresis
-// followed by a space types a quotation mark.
+// Swiss French: QWERTZ; Caps Lock shifts the letters and gives the capitals of
+// è ü, é ö and à ä on their keys (È Ü, É Ö, À Ä), as the Swiss charts say Caps
+// Lock is the way to a capital umlaut; the dead diaeresis followed by a space
+// types a quotation mark.
 Rows SwissFrench() {
   Rows rows = {{0x29, 0xBF, {0xA7, 0xB0}, 0, false}};
   AddDigits(rows, L"+\"*ç%&/()=", false, false);
   Rows rest = {
-      {0x0C, 0xDB, {'\'', '?', 0xB4}, A, false}, {0x0D, 0xDD, {'^', '`', '~'}, N | S | A, false},
-      {0x1A, 0xBA, {0xE8, 0xFC, '['}, 0, false}, {0x1B, 0xC0, {0xA8, '!', ']'}, N, false},
-      {0x27, 0xDE, {0xE9, 0xF6}, 0, false},      {0x28, 0xDC, {0xE0, 0xE4, '{'}, 0, false},
-      {0x2B, 0xDF, {'$', 0xA3, '}'}, 0, false},  {0x56, 0xE2, {'<', '>', '\\'}, 0, false},
-      {0x33, 0xBC, {',', ';'}, 0, false},        {0x34, 0xBE, {'.', ':'}, 0, false},
+      {0x0C, 0xDB, {'\'', '?', 0xB4}, A, false},   {0x0D, 0xDD, {'^', '`', '~'}, N | S | A, false},
+      {0x1A, 0xBA, {0xE8, 0xFC, '['}, 0, kSgCaps}, {0x1B, 0xC0, {0xA8, '!', ']'}, N, false},
+      {0x27, 0xDE, {0xE9, 0xF6}, 0, kSgCaps},      {0x28, 0xDC, {0xE0, 0xE4, '{'}, 0, kSgCaps},
+      {0x2B, 0xDF, {'$', 0xA3, '}'}, 0, false},    {0x56, 0xE2, {'<', '>', '\\'}, 0, false},
+      {0x33, 0xBC, {',', ';'}, 0, false},          {0x34, 0xBE, {'.', ':'}, 0, false},
       {0x35, 0xBD, {'-', '_'}, 0, false}};
   rows.insert(rows.end(), rest.begin(), rest.end());
   AddLetters(rows, 0x10, "qwertzuiop");
