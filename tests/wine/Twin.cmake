@@ -1,0 +1,16 @@
+# Twin runs: the same seeded sessions against the driver in the host's process
+# and against the bridge, everything the host sees compared (twin/, twin-run).
+# Both flavours build the twin host; the win64 build runs the pairs: the i686
+# driver beside the bridge with the i686 helper (label win32helper: only where
+# 32-bit programs run), and the x86-64 driver beside the bridge with the x86-64
+# helper.
+set(TWIN_DIR ${CMAKE_CURRENT_SOURCE_DIR}/twin)
+add_wine_test(twin_host ${TWIN_DIR}/TwinMain.cpp ${TWIN_DIR}/SessionPlan.cpp
+              ${TWIN_DIR}/SessionRunner.cpp ${TWIN_DIR}/DeviceLog.cpp ${TWIN_DIR}/Transcript.cpp
+              ${TWIN_DIR}/CallRecorder.cpp ${TWIN_DIR}/TranscriptCompare.cpp
+              ${CMAKE_SOURCE_DIR}/src/helper/ImportPatch.cpp)
+add_dependencies(twin_host brlvelthost veltsim_nolength)
+
+if(WINE_FLAVOUR STREQUAL win64)
+  add_dependencies(twin_host bridge)
+endif()
