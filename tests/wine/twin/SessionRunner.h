@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "../../../src/helper/DriverModule.h"
+#include "../../../src/loader/DriverModule.h"
 #include "DeviceLog.h"
 #include "SessionPlan.h"
 #include "Transcript.h"
