@@ -107,8 +107,9 @@ SettingsString Settings(Random& random, SessionPlan& plan) {
     for (char& c : text) c = static_cast<char>(0x21 + random.Below(0x5E));
     return {false, text};
   }
-  if (kind < 79)
+  if (kind < 79) {
     return {false, "log=" + plan.LogName() + (random.Percent(50) ? ";bogus=1" : ";cells=x")};
+  }
   if (kind < 90) {
     plan.settingsFile = Valid(random, plan, false);
     for (char& c : plan.settingsFile) c = c == ';' ? '\n' : c;
