@@ -1,8 +1,7 @@
 #include "Bridge.h"
 
 #include <stdio.h>
-
-#include "../display/BrailleDisplay.h"
+#include <string.h>
 
 namespace {
 
@@ -19,27 +18,38 @@ bool PlausibleCells(int result) {
 
 }  // namespace
 
-int Bridge::Init(const char* settings, KeyCallback hostCallback) {
-  if (!helper.Running() && (depth > 0 || !Launch())) return 0;
-  Message request(MessageKind::kInit);
-  request.PutInt(settings != nullptr);
-  request.PutInt(hostCallback != nullptr);
-  int length = BrailleDisplay::SettingsLength(settings);
-  if (length >= 0) callback = hostCallback;  // as the driver takes it: with settings it accepts
-  if (settings) {
-    // A string the driver refuses for its length reaches it as long as that.
-    request.PutBytes(settings, length >= 0 ? length : BrailleDisplay::kSettingsSize);
-    request.PutBytes("", 1);
+Bridge::~Bridge() {
+  keys.ReleaseAll();
+}
+
+// Settings the driver refuses change nothing in it, and start nothing here.
+int Bridge::Init(const char* hostSettings, KeyCallback hostCallback) {
+  int length = BrailleDisplay::SettingsLength(hostSettings);
+  if (length < 0) return 0;
+  CallDeadline deadline(kOpenMs);
+  givenUp = false;
+  restarts.Reset();
+  if (!Attached()) {
+    session = false;
+    if (!Launch(deadline)) return 0;
   }
+  memcpy(settings, hostSettings, length + 1);
+  callback = hostCallback;
   int result = 0;
-  if (Call(request, kOpenMs, &result) && PlausibleCells(result)) return result;
-  helper.Stop(0);
+  if (Call(InitRequest(), deadline, &result) && PlausibleCells(result)) {
+    session = session || result != 0;
+    return result;
+  }
+  End();
   Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
   return 0;
 }
 
 int Bridge::Terminate() {
-  return Forward(MessageKind::kTerminate, kCallMs);
+  CallDeadline deadline(kCallMs);
+  session = false;
+  int result = 0;
+  return Attached() && Call(Message(MessageKind::kTerminate), deadline, &result) ? result : 0;
 }
 
 int Bridge::Display(const unsigned char* cells, int count) {
@@ -51,125 +61,226 @@ int Bridge::DisplayStatus(const unsigned char* cells, int count) {
 }
 
 int Bridge::Clear() {
-  return Forward(MessageKind::kClear, kCallMs);
+  return Forward(MessageKind::kClear);
 }
 
 int Bridge::Refresh() {
-  return Forward(MessageKind::kRefresh, kCallMs);
+  return Forward(MessageKind::kRefresh);
 }
 
-int Bridge::Sleep(int sleep) {
+// Without a helper the flag is kept here, as the driver keeps it with no
+// display open; waking is what opens the display.
+int Bridge::Sleep(int flag) {
+  CallDeadline deadline(kOpenMs);
+  if (!Attached()) {
+    if (givenUp) return 0;
+    if (flag == sleeping || flag != 0) {
+      sleeping = flag;
+      return 1;
+    }
+    if (session) {
+      sleeping = 0;
+      Revive(deadline);
+      return Offline(1);
+    }
+    if (!Launch(deadline)) {
+      sleeping = 0;
+      return 1;
+    }
+  }
   Message request(MessageKind::kSleep);
-  request.PutInt(sleep);
-  return Result(request, kOpenMs);
+  request.PutInt(flag);
+  int result = 0;
+  if (!Call(request, deadline, &result)) return 0;
+  if (flag && !sleeping) NoteRow(nullptr, 0);  // going to sleep clears the row
+  sleeping = flag;
+  return result;
 }
 
 int Bridge::Timer() {
-  return Forward(MessageKind::kTimer, kCallMs);
+  return Forward(MessageKind::kTimer);
 }
 
 int Bridge::Ping() {
-  return Forward(MessageKind::kPing, kCallMs);
+  CallDeadline deadline(kCallMs);
+  int result = 0;
+  return Attached() && Call(Message(MessageKind::kPing), deadline, &result) ? result : 0;
 }
 
-// Starts a helper and waits for it to load the driver; says why when it
-// cannot, naming the file that is missing or failing.
-bool Bridge::Launch() {
+// Whether a helper runs; one that ended since the last call is cleared away.
+bool Bridge::Attached() {
+  if (helper.Running() && !helper.Alive()) End();
+  return helper.Running();
+}
+
+bool Bridge::Reach(CallDeadline& deadline) {
+  return Attached() || Revive(deadline);
+}
+
+// Starts a helper and waits for it to load the driver, giving it the sleep flag
+// the driver had; says why when it cannot, naming the file that is missing or
+// failing.
+bool Bridge::Launch(CallDeadline& deadline) {
+  if (depth > 0) return false;
+  deadline.Widen(kStartMs);
   if (!helper.Start()) {
     Report(kCannotLoad, helper.Path(), kLoadCaption);
     return false;
   }
+  if (!Greeted(deadline)) return false;
+  Message asleep(MessageKind::kSleep);
+  asleep.PutInt(sleeping);
+  int result = 0;
+  if (sleeping == 0 || Call(asleep, deadline, &result)) return true;
+  Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
+  return false;
+}
+
+bool Bridge::Greeted(CallDeadline& deadline) {
   Message first;
   HelperMessage decoded;
-  if (helper.Pipe().Receive(&first, kStartMs) && decoded.Decode(first)) {
+  if (helper.Connect(deadline.At()) && helper.Pipe().Receive(&first, deadline.At()) &&
+      decoded.Decode(first)) {
     if (decoded.kind == MessageKind::kReady) return true;
     if (decoded.kind == MessageKind::kFailed) {
       wchar_t file[HelperProcess::kPathSize];
       if (!MultiByteToWideChar(CP_UTF8, 0, decoded.text, -1, file, HelperProcess::kPathSize)) {
         file[0] = 0;
       }
-      helper.Stop(0);
+      End();
       Report(kCannotLoad, file, kLoadCaption);
       return false;
     }
   }
-  helper.Stop(0);
+  End();
   Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
   return false;
 }
 
-// The cells the driver may read: as many as the host gave, at most a row.
+// A session whose helper ended reopens the display in a fresh one, with the
+// last settings and callback, and sends the row again, as waking does; past
+// the limit, one box says the driver is lost until the next BrlInit.
+bool Bridge::Revive(CallDeadline& deadline) {
+  if (!session || sleeping || givenUp || depth > 0) return false;
+  if (!restarts.Allow(GetTickCount64())) {
+    givenUp = true;
+    Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
+    return false;
+  }
+  int opened = 0, shown = 0;
+  Message display(MessageKind::kDisplay);
+  display.PutInt(BrailleDisplay::kCells);
+  display.PutInt(1);
+  display.PutBytes(row, sizeof row);
+  if (!Launch(deadline) || !Call(InitRequest(), deadline, &opened) ||
+      !Call(display, deadline, &shown)) {
+    return false;
+  }
+  static const unsigned char kBlank[BrailleDisplay::kCells] = {};
+  return memcmp(row, kBlank, sizeof row) != 0 ||
+         Call(Message(MessageKind::kRefresh), deadline, &shown);
+}
+
+// Lets go of the keys the helper held, then ends it.
+void Bridge::End() {
+  keys.ReleaseAll();
+  helper.Stop(0);
+}
+
+Message Bridge::InitRequest() const {
+  Message request(MessageKind::kInit);
+  request.PutInt(1);
+  request.PutInt(callback != nullptr);
+  request.PutString(settings);
+  return request;
+}
+
+// The cells the driver may read: as many as the host gave, at most a row. The
+// row of a session is kept, helper or not, to be sent again.
 int Bridge::Show(MessageKind kind, const unsigned char* cells, int count) {
+  CallDeadline deadline(kCallMs);
+  if (session && kind == MessageKind::kDisplay) NoteRow(cells, count);
+  if (!Reach(deadline)) return Offline(1);
   Message request(kind);
   request.PutInt(count);
   request.PutInt(cells != nullptr);
   if (cells && count > 0) {
     request.PutBytes(cells, count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells);
   }
-  return Result(request, kCallMs);
-}
-
-int Bridge::Forward(MessageKind kind, DWORD timeoutMs) {
-  return Result(Message(kind), timeoutMs);
-}
-
-int Bridge::Result(const Message& request, DWORD timeoutMs) {
   int result = 0;
-  return Call(request, timeoutMs, &result) ? result : 0;
+  return Call(request, deadline, &result) ? result : 0;
 }
 
-bool Bridge::Call(const Message& request, DWORD timeoutMs, int* result) {
+// Clear, Refresh and Timer: answered as with no display open when no helper
+// can be had.
+int Bridge::Forward(MessageKind kind) {
+  CallDeadline deadline(kCallMs);
+  if (session && kind == MessageKind::kClear) NoteRow(nullptr, 0);
+  if (!Reach(deadline)) return Offline(kind == MessageKind::kClear ? 1 : 0);
+  int result = 0;
+  return Call(Message(kind), deadline, &result) ? result : 0;
+}
+
+bool Bridge::Call(const Message& request, CallDeadline& deadline, int* result) {
   if (!helper.Running()) return false;
   ++depth;
-  bool ok = Exchange(request, timeoutMs, result);
+  bool ok = Exchange(request, deadline, result);
   --depth;
-  if (!ok) helper.Stop(0);
+  if (!ok) End();
   return ok;
 }
 
 // Sends a request and answers the helper's own requests until its result
 // comes; a callback may call in again, nesting another exchange.
-bool Bridge::Exchange(const Message& request, DWORD timeoutMs, int* result) {
-  if (!helper.Pipe().Send(request, timeoutMs)) return false;
+bool Bridge::Exchange(const Message& request, CallDeadline& deadline, int* result) {
+  if (!helper.Pipe().Send(request, deadline.At())) return false;
   Message reply;
   HelperMessage decoded;
-  while (helper.Pipe().Receive(&reply, timeoutMs) && decoded.Decode(reply)) {
+  while (helper.Pipe().Receive(&reply, deadline.At()) && decoded.Decode(reply)) {
     if (decoded.kind == MessageKind::kResult) {
       *result = decoded.result;
       return true;
     }
-    if (!Answer(decoded)) return false;
+    if (!Answer(decoded, deadline)) return false;
   }
   return false;
 }
 
-bool Bridge::Answer(const HelperMessage& message) {
+bool Bridge::Answer(const HelperMessage& message, CallDeadline& deadline) {
+  ULONGLONG since = GetTickCount64();
+  int answer = 0;
   switch (message.kind) {
     case MessageKind::kChord:
       if (callback) callback(message.code, message.param);
-      return Reply(MessageKind::kCallbackDone, 0);
+      deadline.Exclude(since);
+      return Reply(MessageKind::kCallbackDone, 0, deadline);
     case MessageKind::kInput:
-      return Reply(MessageKind::kInputDone, Inject(message));
+      return Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
     case MessageKind::kMessageBox:
-      return Reply(MessageKind::kMessageBoxDone,
-                   MessageBoxA(nullptr, message.text, message.caption, message.boxType));
+      answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
+      deadline.Exclude(since);
+      return Reply(MessageKind::kMessageBoxDone, answer, deadline);
     default:
       return false;
   }
 }
 
-bool Bridge::Reply(MessageKind kind, int value) {
+bool Bridge::Reply(MessageKind kind, int value, const CallDeadline& deadline) {
   Message reply(kind);
   reply.PutInt(value);
-  return helper.Pipe().Send(reply, kCallMs);
+  return helper.Pipe().Send(reply, deadline.At());
 }
 
-// The driver's keystrokes, through the call it made, from the host's process.
-int Bridge::Inject(const HelperMessage& message) {
+// The driver's keystrokes, through the call it made, from the host's process,
+// each noted while it is down.
+bool Bridge::Inject(const HelperMessage& message, int* done) {
   const ForwardedKey* keys = message.inputs;
+  if (!this->keys.Fits(message.inputCount)) return false;
   if (message.call == kKeybdEvent) {
     keybd_event(static_cast<BYTE>(keys->vk), static_cast<BYTE>(keys->scan), keys->flags, 0);
-    return 0;
+    this->keys.Note(kKeybdEvent, *keys);
+    *done = 0;
+    return true;
   }
   INPUT inputs[Message::kMaxInputs] = {};
   for (int i = 0; i < message.inputCount; ++i) {
@@ -178,7 +289,18 @@ int Bridge::Inject(const HelperMessage& message) {
     inputs[i].ki.wScan = keys[i].scan;
     inputs[i].ki.dwFlags = keys[i].flags;
   }
-  return static_cast<int>(SendInput(message.inputCount, inputs, sizeof(INPUT)));
+  *done = static_cast<int>(SendInput(message.inputCount, inputs, sizeof(INPUT)));
+  for (int i = 0; i < *done && i < message.inputCount; ++i) this->keys.Note(kSendInput, keys[i]);
+  return true;
+}
+
+// Copies the row as the driver takes it: a shorter row blanks the rest; no
+// cells with a count keeps the row.
+void Bridge::NoteRow(const unsigned char* cells, int count) {
+  if (!cells && count > 0) return;
+  int n = count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells;
+  memset(row, 0, sizeof row);
+  if (n > 0) memcpy(row, cells, n);
 }
 
 void Bridge::Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption) {

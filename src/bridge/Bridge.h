@@ -1,21 +1,36 @@
 // The eight driver calls of a 64-bit host, carried to the real driver in the
 // helper process and answered in the host's process: the host's callback runs
 // on the host's thread inside its own call, keystrokes are injected and message
-// boxes shown from here. Every wait for the helper has a deadline; a helper
-// that breaks the protocol, stops answering or dies is ended, every call then
-// returns 0 at once, and the next BrlInit starts a fresh one.
+// boxes shown from here. Until a call needs the device the bridge answers as
+// the driver would with no display open; every call has a deadline; a helper
+// that breaks the protocol, misses a deadline or dies is ended and the keys it
+// held down are let go. Within a session the next call that needs the driver
+// starts a fresh helper and reopens the display, at most RestartLimit::kMost
+// times a minute.
 #pragma once
 
 #include "../../include/brlvelt.h"
+#include "../display/BrailleDisplay.h"
+#include "CallDeadline.h"
 #include "HelperMessage.h"
 #include "HelperProcess.h"
+#include "InjectedKeys.h"
+#include "RestartLimit.h"
 
 class Bridge {
  public:
-  // Deadlines: the helper's start, calls that may open the display, the rest.
+  // Deadlines of a whole call: one that starts a helper, one that may open the
+  // display, any other. Time in the host's callback and in message boxes does
+  // not count.
   static const DWORD kStartMs = 20000;
   static const DWORD kOpenMs = 10000;
   static const DWORD kCallMs = 3000;
+
+  Bridge() = default;
+  // Lets go of the held keys first, then ends the helper.
+  ~Bridge();
+  Bridge(const Bridge&) = delete;
+  Bridge& operator=(const Bridge&) = delete;
 
   int Init(const char* settings, KeyCallback callback);
   int Terminate();
@@ -29,18 +44,34 @@ class Bridge {
   int Ping();
 
  private:
-  bool Launch();
+  bool Attached();
+  bool Reach(CallDeadline& deadline);
+  bool Launch(CallDeadline& deadline);
+  bool Greeted(CallDeadline& deadline);
+  bool Revive(CallDeadline& deadline);
+  void End();
+  int Offline(int result) const { return givenUp ? 0 : result; }
+  Message InitRequest() const;
   int Show(MessageKind kind, const unsigned char* cells, int count);
-  int Forward(MessageKind kind, DWORD timeoutMs);
-  int Result(const Message& request, DWORD timeoutMs);
-  bool Call(const Message& request, DWORD timeoutMs, int* result);
-  bool Exchange(const Message& request, DWORD timeoutMs, int* result);
-  bool Answer(const HelperMessage& message);
-  bool Reply(MessageKind kind, int value);
-  static int Inject(const HelperMessage& message);
+  int Forward(MessageKind kind);
+  bool Call(const Message& request, CallDeadline& deadline, int* result);
+  bool Exchange(const Message& request, CallDeadline& deadline, int* result);
+  bool Answer(const HelperMessage& message, CallDeadline& deadline);
+  bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
+  bool Inject(const HelperMessage& message, int* done);
+  void NoteRow(const unsigned char* cells, int count);
   static void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption);
 
   HelperProcess helper;
+  InjectedKeys keys;
+  RestartLimit restarts;
+  // The driver's state the bridge keeps: what reopens the display in a fresh
+  // helper, and the sleep flag that outlives a helper.
   KeyCallback callback = nullptr;
+  char settings[BrailleDisplay::kSettingsSize] = {};
+  unsigned char row[BrailleDisplay::kCells] = {};
+  int sleeping = 0;
+  bool session = false;  // a BrlInit succeeded, and no BrlTerminate since
+  bool givenUp = false;  // out of restarts until the next BrlInit
   int depth = 0;
 };

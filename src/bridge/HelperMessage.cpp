@@ -5,9 +5,10 @@ namespace {
 // The flags a keystroke may carry: extended key, key up, Unicode, scan code.
 const uint32_t kKeyFlags = 0x0001 | 0x0002 | 0x0004 | 0x0008;
 
-// Buttons, icon, default button and modality; nothing that moves the box off
-// the user's desktop.
-const uint32_t kBoxTypes = 0xFFFF;
+// Buttons, icon, default button, modality, help button, MB_SETFOREGROUND
+// (0x10000) and MB_TOPMOST (0x40000); nothing that moves the box off the user's
+// desktop. Without windows.h, so that the fuzz target builds natively.
+const uint32_t kBoxTypes = 0x7FFF | 0x10000 | 0x40000;
 
 }  // namespace
 
@@ -64,7 +65,6 @@ bool HelperMessage::DecodeKey(Message& message, ForwardedKey* key) const {
 bool HelperMessage::DecodeBox(Message& message) {
   int32_t type = 0;
   if (!message.GetInt(&type)) return false;
-  boxType = static_cast<uint32_t>(type);
-  return (boxType & ~kBoxTypes) == 0 && message.GetString(&text) && message.GetString(&caption) &&
-         message.AtEnd();
+  boxType = static_cast<uint32_t>(type) & kBoxTypes;
+  return message.GetString(&text) && message.GetString(&caption) && message.AtEnd();
 }

@@ -24,7 +24,7 @@ class HelperMessage {
   InputCall call = kKeybdEvent;  // kInput
   int inputCount = 0;
   ForwardedKey inputs[Message::kMaxInputs] = {};
-  uint32_t boxType = 0;        // kMessageBox
+  uint32_t boxType = 0;        // kMessageBox, masked to the styles the driver may use
   const char* text = nullptr;  // kMessageBox, and kFailed's file (UTF-8)
   const char* caption = nullptr;
 

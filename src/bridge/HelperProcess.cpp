@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <wchar.h>
 
+#include "PipeSecurity.h"
+
 namespace {
 
 const wchar_t kHelper[] = L"brlvelthost\\brlvelthost.exe";
@@ -19,12 +21,20 @@ HelperProcess::~HelperProcess() {
 
 bool HelperProcess::Start() {
   Stop(0);
-  HANDLE helperEnd = nullptr;
-  if (!Locate() || !OpenPipe(&helperEnd)) return false;
-  bool started = Launch(helperEnd);
-  CloseHandle(helperEnd);
-  if (!started) Stop(0);
-  return started;
+  wchar_t name[80];
+  if (Locate() && OpenPipe(name, 80) && Launch(name)) return true;
+  Stop(0);
+  return false;
+}
+
+bool HelperProcess::Connect(ULONGLONG deadline) {
+  ULONG client = 0;
+  return channel.Accept(process, deadline) &&
+         GetNamedPipeClientProcessId(channel.Handle(), &client) && client == GetProcessId(process);
+}
+
+bool HelperProcess::Alive() const {
+  return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
 void HelperProcess::Stop(DWORD graceMs) {
@@ -61,57 +71,36 @@ bool HelperProcess::Locate() {
   return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A pipe of one instance under a random name, connected at once to an
-// inheritable handle for the helper: no other process can open it.
-bool HelperProcess::OpenPipe(HANDLE* helperEnd) {
+// A pipe of one instance under a random name, for the current user only and
+// local clients only.
+bool HelperProcess::OpenPipe(wchar_t* name, int size) {
   unsigned char nonce[16];
-  if (BCryptGenRandom(nullptr, nonce, sizeof nonce, BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0) {
+  PipeSecurity security;
+  if (BCryptGenRandom(nullptr, nonce, sizeof nonce, BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0 ||
+      !security.Build()) {
     return false;
   }
-  wchar_t name[80];
-  int at = swprintf(name, 80, L"\\\\.\\pipe\\brlvelt-%lu-", GetCurrentProcessId());
-  for (unsigned char byte : nonce) at += swprintf(name + at, 80 - at, L"%02x", byte);
+  int at = swprintf(name, size, L"\\\\.\\pipe\\brlvelt-%lu-", GetCurrentProcessId());
+  for (unsigned char byte : nonce) at += swprintf(name + at, size - at, L"%02x", byte);
   HANDLE server = CreateNamedPipeW(
       name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 65536, 65536,
-      0, nullptr);
-  if (server == INVALID_HANDLE_VALUE) return false;
-  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  HANDLE client = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, &inherited, OPEN_EXISTING,
-                              SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
-  if (client == INVALID_HANDLE_VALUE || !channel.Attach(server, true)) {
-    if (client != INVALID_HANDLE_VALUE)
-      CloseHandle(client);
-    else
-      CloseHandle(server);
-    return false;
-  }
-  *helperEnd = client;
-  return true;
+      0, security.Attributes());
+  return server != INVALID_HANDLE_VALUE && channel.Attach(server, true);
 }
 
-// Started suspended, so that it is in the job before it runs; it inherits only
-// its end of the pipe, and the host's current folder.
-bool HelperProcess::Launch(HANDLE helperEnd) {
-  wchar_t commandLine[kPathSize + 32];
-  swprintf(commandLine, kPathSize + 32, L"\"%ls\" %lu", path,
-           static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(helperEnd)));
-  SIZE_T size = 0;
-  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-  alignas(8) unsigned char storage[256];
-  LPPROC_THREAD_ATTRIBUTE_LIST list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage);
-  if (size > sizeof storage || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
-  STARTUPINFOEXW startup = {};
-  startup.StartupInfo.cb = sizeof startup;
-  startup.lpAttributeList = list;
+// Started suspended, so that it is in the job before it runs; it inherits no
+// handle, and keeps the host's current folder.
+bool HelperProcess::Launch(const wchar_t* pipeName) {
+  wchar_t commandLine[kPathSize + 100];
+  swprintf(commandLine, kPathSize + 100, L"\"%ls\" %ls", path, pipeName);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  BOOL ok = UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &helperEnd,
-                                      sizeof helperEnd, nullptr, nullptr) &&
-            CreateProcessW(path, commandLine, nullptr, nullptr, TRUE,
-                           CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                           &startup.StartupInfo, &started);
-  DeleteProcThreadAttributeList(list);
-  if (!ok) return false;
+  if (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      nullptr, &startup, &started)) {
+    return false;
+  }
   BindToHost(started.hProcess);
   ResumeThread(started.hThread);
   CloseHandle(started.hThread);

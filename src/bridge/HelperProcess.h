@@ -1,6 +1,6 @@
 // The helper process of one session: found in the folder beside the bridge's
-// own file, started with one end of a fresh private pipe, and bound to the host
-// by a job object, so that it never outlives it.
+// own file, started with the name of a fresh private pipe which it opens, and
+// bound to the host by a job object, so that it never outlives it.
 #pragma once
 
 #include <windows.h>
@@ -18,16 +18,21 @@ class HelperProcess {
 
   // False when the helper is missing or cannot start; Path() names it.
   bool Start();
+  // Waits until the helper opened the pipe, and checks it was the helper that
+  // did; false when it ended first, or the deadline passed.
+  bool Connect(ULONGLONG deadline);
   // Closes the pipe, gives the helper graceMs to end by itself, then ends it.
   void Stop(DWORD graceMs);
   bool Running() const { return channel.IsOpen(); }
+  // False once the process ended, or when none runs.
+  bool Alive() const;
   Channel& Pipe() { return channel; }
   const wchar_t* Path() const { return path; }
 
  private:
   bool Locate();
-  bool OpenPipe(HANDLE* helperEnd);
-  bool Launch(HANDLE helperEnd);
+  bool OpenPipe(wchar_t* name, int size);
+  bool Launch(const wchar_t* pipeName);
   void BindToHost(HANDLE started);
 
   Channel channel;

@@ -19,6 +19,27 @@ bool Channel::Attach(HANDLE handle, bool overlapped) {
   return true;
 }
 
+bool Channel::Open(const char* name) {
+  HANDLE opened = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+  return opened != INVALID_HANDLE_VALUE && Attach(opened, false);
+}
+
+bool Channel::Accept(HANDLE peer, ULONGLONG deadline) {
+  OVERLAPPED overlapped = {};
+  overlapped.hEvent = event;
+  if (!event) return false;
+  if (ConnectNamedPipe(pipe, &overlapped)) return true;
+  if (GetLastError() == ERROR_PIPE_CONNECTED) return true;
+  if (GetLastError() != ERROR_IO_PENDING) return false;
+  HANDLE waits[2] = {event, peer};
+  if (WaitForMultipleObjects(2, waits, FALSE, Remaining(deadline)) != WAIT_OBJECT_0) {
+    CancelIo(pipe);
+  }
+  DWORD ignored = 0;
+  return GetOverlappedResult(pipe, &overlapped, &ignored, TRUE) != 0;
+}
+
 void Channel::Close() {
   if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
   if (event) CloseHandle(event);
@@ -26,15 +47,14 @@ void Channel::Close() {
   event = nullptr;
 }
 
-bool Channel::Send(const Message& message, DWORD timeoutMs) {
+bool Channel::Send(const Message& message, ULONGLONG deadline) {
   unsigned char bytes[Message::kHeaderSize + Message::kMaxPayload];
   message.WriteHeader(bytes);
   memcpy(bytes + Message::kHeaderSize, message.Payload(), message.Size());
-  return Transfer(true, bytes, Message::kHeaderSize + message.Size(), GetTickCount64() + timeoutMs);
+  return Transfer(true, bytes, Message::kHeaderSize + message.Size(), deadline);
 }
 
-bool Channel::Receive(Message* message, DWORD timeoutMs) {
-  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+bool Channel::Receive(Message* message, ULONGLONG deadline) {
   unsigned char header[Message::kHeaderSize];
   return Transfer(false, header, sizeof header, deadline) && message->ReadHeader(header) &&
          Transfer(false, message->Payload(), message->Size(), deadline);
@@ -61,12 +81,17 @@ bool Channel::Step(bool write, unsigned char* data, DWORD length, ULONGLONG dead
   BOOL ok = write ? WriteFile(pipe, data, length, nullptr, &overlapped)
                   : ReadFile(pipe, data, length, nullptr, &overlapped);
   if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
-  ULONGLONG now = GetTickCount64();
-  DWORD wait = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-  if (!ok && WaitForSingleObject(event, wait) != WAIT_OBJECT_0) {
+  if (!ok && WaitForSingleObject(event, Remaining(deadline)) != WAIT_OBJECT_0) {
     CancelIo(pipe);
     GetOverlappedResult(pipe, &overlapped, done, TRUE);
     return false;
   }
   return GetOverlappedResult(pipe, &overlapped, done, FALSE);
+}
+
+DWORD Channel::Remaining(ULONGLONG deadline) {
+  if (deadline == kNever) return INFINITE;
+  ULONGLONG now = GetTickCount64();
+  if (now >= deadline) return 0;
+  return deadline - now < INFINITE ? static_cast<DWORD>(deadline - now) : INFINITE - 1;
 }

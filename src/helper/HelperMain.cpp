@@ -1,13 +1,16 @@
 // The 32-bit helper a 64-bit host's bridge starts: runs the real driver and
-// device library for the bridge, over the pipe whose handle it inherited (the
-// one argument, in decimal). Ends when the pipe closes; a crash in the device
+// device library for the bridge, over the pipe the bridge named as the one
+// argument, which it opens first. Ends when the pipe closes; a crash in the device
 // library ends it at once, without a dialog, and the bridge carries on.
-#include <stdlib.h>
+#include <string.h>
 #include <windows.h>
 
 #include "HelperSession.h"
 
 namespace {
+
+// Where the bridge's pipes are.
+const char kPipes[] = "\\\\.\\pipe\\brlvelt-";
 
 LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info) {
   TerminateProcess(GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
@@ -19,10 +22,9 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(EndOnCrash);
-  char* end = nullptr;
-  unsigned long value = strtoul(commandLine, &end, 10);
-  HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value));
-  if (end == commandLine || *end || GetFileType(pipe) != FILE_TYPE_PIPE) return 2;
-  HelperSession session(pipe);
+  HelperSession session;
+  if (strncmp(commandLine, kPipes, sizeof kPipes - 1) != 0 || !session.Connect(commandLine)) {
+    return 2;
+  }
   return session.Run();
 }

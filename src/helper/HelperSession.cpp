@@ -4,12 +4,14 @@
 
 #include "CallRedirects.h"
 
-HelperSession::HelperSession(HANDLE pipe) : dispatch(driver, CallRedirects::Chord) {
-  channel.Attach(pipe, false);
-}
+HelperSession::HelperSession() : dispatch(driver, CallRedirects::Chord) {}
 
 HelperSession::~HelperSession() {
   CallRedirects::Clear();
+}
+
+bool HelperSession::Connect(const char* pipe) {
+  return channel.Open(pipe);
 }
 
 int HelperSession::Run() {
@@ -20,13 +22,13 @@ int HelperSession::Run() {
     }
     Message failed(MessageKind::kFailed);
     failed.PutString(path);
-    channel.Send(failed, INFINITE);
+    channel.Send(failed, Channel::kNever);
     return 1;
   }
   Message request(MessageKind::kReady);
-  if (!channel.Send(request, INFINITE)) return 1;
+  if (!channel.Send(request, Channel::kNever)) return 1;
   RequestDecoder decoded;
-  while (!broken && channel.Receive(&request, INFINITE)) {
+  while (!broken && channel.Receive(&request, Channel::kNever)) {
     if (!decoded.Decode(request) || !Serve(decoded)) return 1;
   }
   return 0;
@@ -48,7 +50,7 @@ bool HelperSession::Serve(const RequestDecoder& request) {
   if (!dispatch.Execute(request, &result)) return false;
   Message reply(MessageKind::kResult);
   reply.PutInt(result);
-  return channel.Send(reply, INFINITE);
+  return channel.Send(reply, Channel::kNever);
 }
 
 void HelperSession::Chord(int code, int param) {
@@ -101,13 +103,13 @@ int HelperSession::ShowMessageBox(const char* text, const char* caption, UINT ty
 // Sends a question and serves the bridge's requests until its answer comes: a
 // host callback may call back into the driver before it returns.
 bool HelperSession::Ask(Message& question, MessageKind answerKind, int* answer) {
-  if (broken || !channel.Send(question, INFINITE)) {
+  if (broken || !channel.Send(question, Channel::kNever)) {
     broken = true;
     return false;
   }
   Message reply;
   RequestDecoder decoded;
-  while (channel.Receive(&reply, INFINITE) && decoded.Decode(reply)) {
+  while (channel.Receive(&reply, Channel::kNever) && decoded.Decode(reply)) {
     if (decoded.kind == answerKind) {
       *answer = decoded.answer;
       return true;

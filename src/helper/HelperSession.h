@@ -14,9 +14,11 @@ class HelperSession {
  public:
   static const int kTextSize = 1024;
 
-  explicit HelperSession(HANDLE pipe);
+  HelperSession();
   ~HelperSession();
 
+  // Opens the bridge's pipe by its name.
+  bool Connect(const char* pipe);
   // Loads the driver beside the helper, says Ready or Failed, then serves until
   // the pipe closes. Returns the process's exit code.
   int Run();

@@ -1,13 +1,15 @@
 // The bridge as a 64-bit host sees it: brlvelt.dll beside this program, the
 // helper with the real driver and the simulated display in brlvelthost\ beside
-// it. Usage: bridge_test session|crash|missing|faulty; needs a display
-// (with-xvfb). faulty runs against a fake helper that breaks the protocol as
-// the environment variable BRLVELT_FAKE_HELPER says.
+// it. Usage: bridge_test session|crash|missing|faulty|deadline; needs a
+// display (with-xvfb). faulty and deadline run against a fake helper that
+// breaks the protocol as the environment variable BRLVELT_FAKE_HELPER says.
 #include <string.h>
 #include <windows.h>
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "../../src/loader/DriverModule.h"
@@ -124,39 +126,131 @@ std::vector<DWORD> Helpers() {
   return found;
 }
 
-// Every call of a session without its helper returns 0 at once.
+// Past the restart limit every call returns 0 at once, without a box.
 void CallsFailAtOnce() {
   const unsigned char row[1] = {1};
+  size_t boxes = MessageBoxWatcher::seen().size();
   DWORD start = GetTickCount();
   CHECK_EQ(0, bridge.Display(row, 1));
   CHECK_EQ(0, bridge.DisplayStatus(row, 1));
   CHECK_EQ(0, bridge.Clear());
   CHECK_EQ(0, bridge.Refresh());
   CHECK_EQ(0, bridge.Sleep(1));
+  CHECK_EQ(0, bridge.Sleep(0));
   CHECK_EQ(0, Timer());
   CHECK_EQ(0, bridge.Terminate());
   CHECK(GetTickCount() - start < 200);
+  CHECK_EQ(boxes, MessageBoxWatcher::seen().size());
 }
 
+// With no helper and no session, as the driver with no display open: at once,
+// starting nothing.
+void AnswersWithNoDisplay() {
+  const unsigned char row[1] = {1};
+  size_t helpers = Helpers().size();
+  DWORD start = GetTickCount();
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(1, bridge.Display(nullptr, 5));
+  CHECK_EQ(1, bridge.DisplayStatus(row, 1));
+  CHECK_EQ(1, bridge.Clear());
+  CHECK_EQ(0, bridge.Refresh());
+  CHECK_EQ(0, Timer());
+  CHECK_EQ(1, bridge.Sleep(0));
+  CHECK_EQ(0, bridge.Terminate());
+  CHECK(GetTickCount() - start < 200);
+  CHECK_EQ(helpers, Helpers().size());
+}
+
+// Settings the driver refuses (none, 80 characters or more) start no helper and
+// show no box.
+void RefusedSettingsStartNothing() {
+  MessageBoxWatcher watcher;
+  std::string tooLong(80, 'x');
+  CHECK_EQ(0, bridge.Init(nullptr, OnChord));
+  CHECK_EQ(0, bridge.Init(tooLong.c_str(), OnChord));
+  CHECK(Helpers().empty());
+  CHECK(MessageBoxWatcher::seen().empty());
+  AnswersWithNoDisplay();
+  CHECK(Helpers().empty());
+}
+
+// Asleep before BrlInit: the session starts asleep (no key read); waking before
+// any BrlInit opens the display with empty settings.
+void SleepBeforeInitAsTheDriver() {
+  SimLog log("bridge-asleep.log");
+  CHECK_EQ(1, bridge.Sleep(1));
+  CHECK(Helpers().empty());
+  CHECK_EQ(40, bridge.Init("log=bridge-asleep.log", OnChord));
+  Timer();
+  CHECK_EQ(0, Count(log.Since(), "LectureClavier"));
+  CHECK_EQ(1, bridge.Sleep(0));
+  CHECK_EQ(0, bridge.Terminate());
+}
+
+// No key stays down: every recorded key that went down came up again.
+bool Balanced() {
+  std::vector<DWORD> down;
+  for (const KeyEvent& key : KeyRecorder::events()) {
+    auto at = std::find(down.begin(), down.end(), key.vk);
+    if (!key.up && at == down.end()) down.push_back(key.vk);
+    if (key.up && at != down.end()) down.erase(at);
+  }
+  for (DWORD vk : down) printf("  vk %02lX left down\n", vk);
+  return down.empty() && !KeyRecorder::events().empty();
+}
+
+// A capital held by the display: Shift and A down in this process.
+void HoldCapitalA(const char* settings) {
+  WriteKeys("bridge-held.txt", "0 1 0x02 'A'\n");
+  CHECK_EQ(40, bridge.Init(settings, OnChord));
+  RunTimer(200);
+}
+
+void UnloadReleasesHeldKeys() {
+  KeyRecorder recorder;
+  HoldCapitalA("keys=bridge-held.txt");
+  CHECK(!Balanced());
+  bridge.Unload();
+  KeyRecorder::Pump(100);
+  CHECK(Balanced());
+  CHECK(bridge.Load(L"brlvelt.dll"));
+}
+
+// The helper dies (a crash in the device library, or ended from outside) or
+// misses a deadline: the next call starts a fresh one that reopens the display
+// with the last settings and callback and sends the row again, up to three
+// times a minute; past that one box, and 0 until the next BrlInit.
 void ASessionOutlivesItsHelper() {
   MessageBoxWatcher watcher;
+  KeyRecorder recorder;
+  SimLog log("bridge-crash.log");
   const unsigned char row[1] = {0x01}, fatal[1] = {0xFF};
-  CHECK_EQ(40, bridge.Init("cells=40;crash=255", OnChord));
-  CHECK_EQ(1, bridge.Display(row, 1));
+  HoldCapitalA("cells=40;crash=255;keys=bridge-held.txt;log=bridge-crash.log");
   DWORD start = GetTickCount();
   CHECK_EQ(0, bridge.Display(fatal, 1));
   CHECK(GetTickCount() - start < 3000);
-  CallsFailAtOnce();
+  KeyRecorder::Pump(100);
+  CHECK(Balanced());
   CHECK(Helpers().empty());
-  CHECK_EQ(40, bridge.Init("cells=40", OnChord));
-  std::vector<DWORD> helpers = Helpers();
-  CHECK_EQ(1, helpers.size());
-  HANDLE helper = helpers.empty() ? nullptr : OpenProcess(PROCESS_TERMINATE, FALSE, helpers[0]);
-  CHECK(helper && TerminateProcess(helper, 9));
-  if (helper) CloseHandle(helper);
-  CHECK_EQ(0, bridge.Display(row, 1));
-  CallsFailAtOnce();
+  log.Since();
+  for (int restart = 0; restart < 3; ++restart) {
+    CHECK_EQ(1, bridge.Display(row, 1));
+    CHECK_EQ(1, Helpers().size());
+    std::string calls = log.Since();
+    CHECK(calls.find(
+              "Initialisation \"cells=40;crash=255;keys=bridge-held.txt;log=bridge-crash.log\"") ==
+          0);
+    CHECK_EQ(1, Count(calls, "Affichage 0100"));
+    std::vector<DWORD> helpers = Helpers();
+    HANDLE helper = helpers.empty() ? nullptr : OpenProcess(PROCESS_TERMINATE, FALSE, helpers[0]);
+    CHECK(helper && TerminateProcess(helper, 9));
+    if (helper) CloseHandle(helper);
+  }
   CHECK(MessageBoxWatcher::seen().empty());
+  CHECK_EQ(0, bridge.Display(row, 1));
+  CHECK_EQ(1, MessageBoxWatcher::seen().size());
+  CHECK(SawBox("Erreur de communication avec le fichier ", "Erreur"));
+  CallsFailAtOnce();
   CHECK_EQ(40, bridge.Init("cells=40", OnChord));
   CHECK_EQ(1, bridge.Display(row, 1));
   bridge.Terminate();
@@ -169,7 +263,42 @@ void AMissingHelperIsNamed() {
   CHECK(!MessageBoxWatcher::seen().empty() &&
         MessageBoxWatcher::seen()[0].text.find("\\brlvelthost\\brlvelthost.exe") !=
             std::string::npos);
-  CallsFailAtOnce();
+  AnswersWithNoDisplay();
+  // Waking before any BrlInit opens the display, which needs the helper.
+  CHECK_EQ(1, bridge.Sleep(1));
+  CHECK_EQ(1, bridge.Sleep(0));
+  CHECK_EQ(2, MessageBoxWatcher::seen().size());
+}
+
+// Overlapping calls from a second thread each get their own result; the helper
+// survives.
+DWORD WINAPI ShowFromAnotherThread(void*) {
+  const unsigned char row[2] = {0x11, 0x22};
+  int wrong = 0;
+  for (int i = 0; i < 300; ++i) wrong += bridge.Display(row, 2) != 1;
+  return static_cast<DWORD>(wrong);
+}
+
+void TwoThreadsEachGetTheirResult() {
+  MessageBoxWatcher watcher;
+  WriteKeys("bridge-threads.txt", "0 3 0x03 5\n10 3 0x03 6\n10 3 0x03 7\n");
+  CHECK_EQ(40, bridge.Init("keys=bridge-threads.txt", OnChord));
+  chords.clear();
+  HANDLE other = CreateThread(nullptr, 0, ShowFromAnotherThread, nullptr, 0, nullptr);
+  const unsigned char row[1] = {0x33};
+  int wrong = 0;
+  for (int i = 0; i < 300; ++i) wrong += Timer() != 0 || bridge.Refresh() != 1;
+  DWORD otherWrong = 1;
+  CHECK(WaitForSingleObject(other, 10000) == WAIT_OBJECT_0 &&
+        GetExitCodeThread(other, &otherWrong));
+  CloseHandle(other);
+  CHECK_EQ(0, wrong);
+  CHECK_EQ(0, otherWrong);
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(6, chords.size());
+  CHECK_EQ(1, Helpers().size());
+  CHECK(MessageBoxWatcher::seen().empty());
+  bridge.Terminate();
 }
 
 // Init under each way the fake helper breaks the protocol: 0 within the
@@ -194,14 +323,34 @@ void FaultyHelpersAreEnded() {
       CHECK(false);
     }
   }
-  for (const char* fault : {"chord", "keys", "silent"}) {
+  for (const char* fault : {"chord", "keys", "silent", "drip", "held"}) {
+    KeyRecorder recorder;
     SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault);
     CHECK_EQ(40, bridge.Init("cells=40", OnChord));
     DWORD start = GetTickCount();
     CHECK_EQ(0, Timer());
-    CHECK(GetTickCount() - start < 4000);
-    CallsFailAtOnce();
+    DWORD took = GetTickCount() - start;
+    printf("  %s: BrlTimer returned after %lu ms\n", fault, took);
+    CHECK(took < 3500);
+    KeyRecorder::Pump(50);
+    if (strcmp(fault, "held") == 0) CHECK(Balanced());
+    CHECK_EQ(0, bridge.Terminate());
+    AnswersWithNoDisplay();
   }
+}
+
+// A helper that never answers BrlInit: the whole call, the helper's start
+// included, ends by the one deadline (the box it then shows is the user's time).
+void InitEndsByItsDeadline() {
+  MessageBoxWatcher watcher;
+  SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", "mute");
+  DWORD start = GetTickCount();
+  CHECK_EQ(0, bridge.Init("cells=40", OnChord));
+  CHECK(SawBox("Erreur de communication avec le fichier ", "Erreur"));
+  if (MessageBoxWatcher::seen().empty()) return;
+  DWORD took = MessageBoxWatcher::seen()[0].shownAt - start;
+  printf("  mute: BrlInit gave up (its box shown) after %lu ms\n", took);
+  CHECK(took >= 19500 && took < 21500);
 }
 
 }  // namespace
@@ -211,16 +360,23 @@ int main(int argc, char** argv) {
   hostThread = GetCurrentThreadId();
   CHECK(bridge.Load(L"brlvelt.dll"));
   if (strcmp(mode, "session") == 0) {
+    RefusedSettingsStartNothing();
+    SleepBeforeInitAsTheDriver();
     EveryExportAnswersAsTheDriver();
     ChordsReachTheCallbackWhichMayCallIn();
     MessageBoxesAppearInTheHost();
     TypedTextArrivesInTheFocusedField();
+    TwoThreadsEachGetTheirResult();
+    UnloadReleasesHeldKeys();
   } else if (strcmp(mode, "crash") == 0) {
     ASessionOutlivesItsHelper();
   } else if (strcmp(mode, "missing") == 0) {
+    RefusedSettingsStartNothing();
     AMissingHelperIsNamed();
   } else if (strcmp(mode, "faulty") == 0) {
     FaultyHelpersAreEnded();
+  } else if (strcmp(mode, "deadline") == 0) {
+    InitEndsByItsDeadline();
   }
   bridge.Unload();
   return check::Finish("bridge_test");

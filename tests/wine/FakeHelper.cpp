@@ -1,7 +1,8 @@
 // A helper that breaks the protocol, as BRLVELT_FAKE_HELPER says: at the start
-// (oversized, unknown, failed, exit), in its answer to BrlInit (cells), or on
-// the first BrlTimer after a good BrlInit (chord, keys, silent).
-#include <stdlib.h>
+// (oversized, unknown, failed, exit), in its answer to BrlInit (cells, mute:
+// none ever), or on the first BrlTimer after a good BrlInit (chord, keys,
+// silent; held: Shift injected down, then garbage; drip: a valid keystroke
+// every second, never the result).
 #include <string.h>
 #include <windows.h>
 
@@ -24,30 +25,45 @@ void SendHeader(uint32_t kind, uint32_t size) {
 void Send(MessageKind kind, int value) {
   Message message(kind);
   message.PutInt(value);
-  channel.Send(message, INFINITE);
+  channel.Send(message, Channel::kNever);
+}
+
+// One keybd_event keystroke, and the bridge's answer.
+bool Key(BYTE vk, DWORD flags) {
+  Message keys(MessageKind::kInput);
+  keys.PutInt(kKeybdEvent);
+  keys.PutInt(1);
+  keys.PutInt(vk);
+  keys.PutInt(static_cast<int32_t>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)));
+  keys.PutInt(static_cast<int32_t>(flags));
+  Message done;
+  return channel.Send(keys, Channel::kNever) && channel.Receive(&done, Channel::kNever);
 }
 
 // What the fault does when the bridge's first BrlTimer arrives.
 void BreakOnTimer(const char* fault) {
+  if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0)) SendHeader(0x999, 0);
+  while (strcmp(fault, "drip") == 0 && Key('X', 0) && Key('X', KEYEVENTF_KEYUP)) Sleep(1000);
   if (strcmp(fault, "chord") == 0) {
     Message chord(MessageKind::kChord);
     chord.PutInt(5);  // no top bit
     chord.PutInt(0);
-    channel.Send(chord, INFINITE);
+    channel.Send(chord, Channel::kNever);
   } else if (strcmp(fault, "keys") == 0) {
     Message keys(MessageKind::kInput);
     keys.PutInt(kSendInput);
     keys.PutInt(1000);
-    channel.Send(keys, INFINITE);
+    channel.Send(keys, Channel::kNever);
   }
   Sleep(INFINITE);  // silent: never answers
 }
 
 void Serve(const char* fault) {
   Message request;
-  while (channel.Receive(&request, INFINITE)) {
+  while (channel.Receive(&request, Channel::kNever)) {
     if (request.Kind() == MessageKind::kTimer) BreakOnTimer(fault);
     bool init = request.Kind() == MessageKind::kInit;
+    if (init && strcmp(fault, "mute") == 0) Sleep(INFINITE);
     Send(MessageKind::kResult, init && strcmp(fault, "cells") == 0 ? 0x1FF : init ? 40 : 1);
   }
 }
@@ -55,8 +71,8 @@ void Serve(const char* fault) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-  pipe = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(strtoul(commandLine, nullptr, 10)));
-  channel.Attach(pipe, false);
+  if (!channel.Open(commandLine)) return 2;
+  pipe = channel.Handle();
   char fault[32] = {};
   GetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault, sizeof fault);
   Message first(MessageKind::kReady);
@@ -67,7 +83,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     first.PutString("X:\\nowhere\\brlvelt.dll");
   }
   if (strcmp(fault, "exit") == 0) return 1;
-  channel.Send(first, INFINITE);
+  channel.Send(first, Channel::kNever);
   Serve(fault);
   return 0;
 }

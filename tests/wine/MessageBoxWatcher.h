@@ -13,6 +13,7 @@ struct SeenMessageBox {
   std::string text;
   bool owned;
   bool onlyOk;
+  DWORD shownAt;  // GetTickCount()
 };
 
 class MessageBoxWatcher {
@@ -39,7 +40,8 @@ class MessageBoxWatcher {
       GetWindowTextA(box, caption, sizeof caption);
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
       bool onlyOk = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) && !GetDlgItem(box, IDYES);
-      seen().push_back({caption, text, GetWindow(box, GW_OWNER) != nullptr, onlyOk});
+      seen().push_back(
+          {caption, text, GetWindow(box, GW_OWNER) != nullptr, onlyOk, GetTickCount()});
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
