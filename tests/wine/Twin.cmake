@@ -13,4 +13,12 @@ add_dependencies(twin_host brlvelthost veltsim_nolength)
 
 if(WINE_FLAVOUR STREQUAL win64)
   add_dependencies(twin_host bridge)
+  set(TWIN_RUN ${CMAKE_CURRENT_SOURCE_DIR}/twin-run ${WINE_RUN} ${WINE_PREFIX})
+  add_test(NAME wine.Twin.i686
+           COMMAND ${TWIN_RUN} ${CMAKE_BINARY_DIR}/twin/i686 ${WIN32_BIN} ${CMAKE_BINARY_DIR} 1 300)
+  add_test(NAME wine.Twin.x64
+           COMMAND ${TWIN_RUN} ${CMAKE_BINARY_DIR}/twin/x64 ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}
+                   100001 100)
+  set_tests_properties(wine.Twin.i686 PROPERTIES LABELS "wine;win32helper" TIMEOUT 600)
+  set_tests_properties(wine.Twin.x64 PROPERTIES LABELS wine TIMEOUT 600)
 endif()

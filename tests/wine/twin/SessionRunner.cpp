@@ -47,11 +47,13 @@ void SessionRunner::Run(const SessionPlan& session) {
     log.MoveTo(*transcript);
   }
   // What the unload does to the device library is not compared: the bridge's
-  // helper ends, and the library with it.
+  // helper ends, and the library with it (as the README says).
   transcript->Line("unload");
   transcript->Enter();
+  CallRecorder::BeginUnload();
   driver.Unload();
   WaitForHelpers();
+  CallRecorder::EndUnload();
   transcript->Leave();
   ReleaseDeviceLibrary();
   Finish(session);
