@@ -246,18 +246,25 @@ bool Bridge::Exchange(const Message& request, CallDeadline& deadline, int* resul
   return false;
 }
 
+// While the host's callback or a message box runs, the helper waits and the
+// channel is idle: another thread's call may run in between, nested.
 bool Bridge::Answer(const HelperMessage& message, CallDeadline& deadline) {
   ULONGLONG since = GetTickCount64();
   int answer = 0;
+  int held = 0;
   switch (message.kind) {
     case MessageKind::kChord:
+      held = lock.StepAside();
       if (callback) callback(message.code, message.param);
+      lock.Resume(held);
       deadline.Exclude(since);
       return Reply(MessageKind::kCallbackDone, 0, deadline);
     case MessageKind::kInput:
       return Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
     case MessageKind::kMessageBox:
+      held = lock.StepAside();
       answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
+      lock.Resume(held);
       deadline.Exclude(since);
       return Reply(MessageKind::kMessageBoxDone, answer, deadline);
     default:

@@ -15,6 +15,7 @@
 #include "HelperMessage.h"
 #include "HelperProcess.h"
 #include "InjectedKeys.h"
+#include "ReentrantLock.h"
 #include "RestartLimit.h"
 
 class Bridge {
@@ -42,6 +43,9 @@ class Bridge {
   int Timer();
   // A round trip that does no work in the helper: the channel's own cost.
   int Ping();
+  // Held by each export for its whole call; stepped aside from while the
+  // host's callback or a message box runs.
+  ReentrantLock& Lock() { return lock; }
 
  private:
   bool Attached();
@@ -62,6 +66,7 @@ class Bridge {
   void NoteRow(const unsigned char* cells, int count);
   static void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption);
 
+  ReentrantLock lock;
   HelperProcess helper;
   InjectedKeys keys;
   RestartLimit restarts;

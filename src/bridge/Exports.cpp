@@ -3,13 +3,10 @@
 // thread waits until the first thread's call has returned.
 #include "../../include/brlvelt.h"
 #include "Bridge.h"
-#include "ReentrantLock.h"
 
 namespace {
 
-ReentrantLock lock;
-// Destroyed at unload, before the lock: lets go of held keys, then ends the
-// helper.
+// Destroyed at unload: lets go of held keys, then ends the helper.
 Bridge bridge;
 
 }  // namespace
@@ -17,42 +14,42 @@ Bridge bridge;
 extern "C" {
 
 int BRL_CALL BrlInit(const char* settings, KeyCallback callback) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Init(settings, callback);
 }
 
 int BRL_CALL BrlTerminate(void) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Terminate();
 }
 
 int BRL_CALL BrlDisplay(const unsigned char* cells, int count) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Display(cells, count);
 }
 
 int BRL_CALL BrlDisplayStatus(const unsigned char* cells, int count) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.DisplayStatus(cells, count);
 }
 
 int BRL_CALL BrlClear(void) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Clear();
 }
 
 int BRL_CALL BrlRefresh(void) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Refresh();
 }
 
 int BRL_CALL BrlSleep(int sleep) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Sleep(sleep);
 }
 
 int BRL_CALL BrlTimer(void) {
-  ReentrantLock::Hold hold(lock);
+  ReentrantLock::Hold hold(bridge.Lock());
   return bridge.Timer();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../../src/bridge/Bridge.h"
 #include "../../src/loader/DriverModule.h"
 #include "Check.h"
 #include "KeyRecorder.h"
@@ -23,8 +24,27 @@ namespace {
 DriverModule bridge;
 std::vector<unsigned> chords;
 bool nestedCalls = false;
+DWORD callbackMs = 0;
 bool inTimer = false;
 DWORD hostThread = 0;
+
+bool waitForAThread = false;
+
+DWORD WINAPI ShowOnce(void*) {
+  const unsigned char row[1] = {0x44};
+  return static_cast<DWORD>(bridge.Display(row, 1));
+}
+
+// A callback that waits for another thread's call, as a host that hands the
+// chord to its UI thread would: that call runs while the callback waits.
+void WaitForAnotherThreadsCall() {
+  waitForAThread = false;
+  HANDLE other = CreateThread(nullptr, 0, ShowOnce, nullptr, 0, nullptr);
+  DWORD result = 0;
+  CHECK(WaitForSingleObject(other, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(other, &result));
+  CHECK_EQ(1, result);
+  CloseHandle(other);
+}
 
 // Records each chord; on the first, calls back into the bridge and checks the
 // driver was reached before the callback returns.
@@ -32,6 +52,8 @@ int __stdcall OnChord(int code, int param) {
   CHECK(inTimer && GetCurrentThreadId() == hostThread);
   chords.push_back(static_cast<unsigned>(code));
   chords.push_back(static_cast<unsigned>(param));
+  Sleep(callbackMs);
+  if (waitForAThread) WaitForAnotherThreadsCall();
   if (!nestedCalls) return 0;
   nestedCalls = false;
   const unsigned char row[2] = {0x07, 0x38};
@@ -39,6 +61,23 @@ int __stdcall OnChord(int code, int param) {
   CHECK_EQ(0, bridge.Timer());
   CHECK_EQ(1, Count(ReadWholeFile("bridge-nested.log"), "Affichage 0738"));
   return 0;
+}
+
+// The helper processes this host started.
+std::vector<DWORD> Helpers() {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+        _wcsicmp(entry.szExeFile, L"brlvelthost.exe") == 0) {
+      found.push_back(entry.th32ProcessID);
+    }
+  }
+  CloseHandle(snapshot);
+  return found;
 }
 
 int Timer() {
@@ -85,7 +124,11 @@ void ChordsReachTheCallbackWhichMayCallIn() {
   remove("bridge-nested.log");
   CHECK_EQ(40, bridge.Init("keys=bridge-keys.txt;log=bridge-nested.log", OnChord));
   AlignToTick();
+  // Time in the callback is the host's: it does not count to the deadline.
+  callbackMs = Bridge::kCallMs + 200;
   RunTimer(100);
+  callbackMs = 0;
+  CHECK_EQ(1, Helpers().size());
   bridge.Terminate();
   CHECK(!nestedCalls);
   const std::vector<unsigned> expected = {0x80000005u, 0, 0x80000006u, 0};
@@ -107,23 +150,6 @@ void TypedTextArrivesInTheFocusedField() {
   RunTimer(400);
   bridge.Terminate();
   CHECK(field.Text() == L"Bonjour \u00E9");
-}
-
-// The helper processes this host started.
-std::vector<DWORD> Helpers() {
-  std::vector<DWORD> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ParentProcessID == GetCurrentProcessId() &&
-        _wcsicmp(entry.szExeFile, L"brlvelthost.exe") == 0) {
-      found.push_back(entry.th32ProcessID);
-    }
-  }
-  CloseHandle(snapshot);
-  return found;
 }
 
 // Past the restart limit every call returns 0 at once, without a box.
@@ -270,8 +296,8 @@ void AMissingHelperIsNamed() {
   CHECK_EQ(2, MessageBoxWatcher::seen().size());
 }
 
-// Overlapping calls from a second thread each get their own result; the helper
-// survives.
+// Overlapping calls from a second thread each get their own result, also one
+// the callback waits for; the helper survives.
 DWORD WINAPI ShowFromAnotherThread(void*) {
   const unsigned char row[2] = {0x11, 0x22};
   int wrong = 0;
@@ -284,6 +310,7 @@ void TwoThreadsEachGetTheirResult() {
   WriteKeys("bridge-threads.txt", "0 3 0x03 5\n10 3 0x03 6\n10 3 0x03 7\n");
   CHECK_EQ(40, bridge.Init("keys=bridge-threads.txt", OnChord));
   chords.clear();
+  waitForAThread = true;
   HANDLE other = CreateThread(nullptr, 0, ShowFromAnotherThread, nullptr, 0, nullptr);
   const unsigned char row[1] = {0x33};
   int wrong = 0;
@@ -296,6 +323,7 @@ void TwoThreadsEachGetTheirResult() {
   CHECK_EQ(0, otherWrong);
   CHECK_EQ(1, bridge.Display(row, 1));
   CHECK_EQ(6, chords.size());
+  CHECK(!waitForAThread);
   CHECK_EQ(1, Helpers().size());
   CHECK(MessageBoxWatcher::seen().empty());
   bridge.Terminate();
@@ -323,8 +351,9 @@ void FaultyHelpersAreEnded() {
       CHECK(false);
     }
   }
-  for (const char* fault : {"chord", "keys", "silent", "drip", "held"}) {
+  for (const char* fault : {"chord", "keys", "silent", "drip", "held", "topmost"}) {
     KeyRecorder recorder;
+    MessageBoxWatcher watcher;
     SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault);
     CHECK_EQ(40, bridge.Init("cells=40", OnChord));
     DWORD start = GetTickCount();
@@ -334,6 +363,13 @@ void FaultyHelpersAreEnded() {
     CHECK(took < 3500);
     KeyRecorder::Pump(50);
     if (strcmp(fault, "held") == 0) CHECK(Balanced());
+    if (strcmp(fault, "topmost") == 0) {
+      CHECK(SawBox("Fausse alerte", "Erreur"));
+      CHECK_EQ(1, Helpers().size());
+      bridge.Unload();
+      CHECK(bridge.Load(L"brlvelt.dll"));
+      continue;
+    }
     CHECK_EQ(0, bridge.Terminate());
     AnswersWithNoDisplay();
   }

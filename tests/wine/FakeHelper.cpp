@@ -2,7 +2,8 @@
 // (oversized, unknown, failed, exit), in its answer to BrlInit (cells, mute:
 // none ever), or on the first BrlTimer after a good BrlInit (chord, keys,
 // silent; held: Shift injected down, then garbage; drip: a valid keystroke
-// every second, never the result).
+// every second, never the result; topmost: a message box with styles beyond
+// the driver's, then the result as usual).
 #include <string.h>
 #include <windows.h>
 
@@ -40,8 +41,23 @@ bool Key(BYTE vk, DWORD flags) {
   return channel.Send(keys, Channel::kNever) && channel.Receive(&done, Channel::kNever);
 }
 
+// A box the bridge shows, with the styles masked, and answers.
+void Box() {
+  Message box(MessageKind::kMessageBox);
+  box.PutInt(MB_OK | MB_TOPMOST | MB_SETFOREGROUND | MB_SERVICE_NOTIFICATION);
+  box.PutString("Fausse alerte");
+  box.PutString("Erreur");
+  Message done;
+  channel.Send(box, Channel::kNever);
+  channel.Receive(&done, Channel::kNever);
+}
+
 // What the fault does when the bridge's first BrlTimer arrives.
 void BreakOnTimer(const char* fault) {
+  if (strcmp(fault, "topmost") == 0) {
+    Box();
+    return;
+  }
   if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0)) SendHeader(0x999, 0);
   while (strcmp(fault, "drip") == 0 && Key('X', 0) && Key('X', KEYEVENTF_KEYUP)) Sleep(1000);
   if (strcmp(fault, "chord") == 0) {
@@ -64,7 +80,9 @@ void Serve(const char* fault) {
     if (request.Kind() == MessageKind::kTimer) BreakOnTimer(fault);
     bool init = request.Kind() == MessageKind::kInit;
     if (init && strcmp(fault, "mute") == 0) Sleep(INFINITE);
-    Send(MessageKind::kResult, init && strcmp(fault, "cells") == 0 ? 0x1FF : init ? 40 : 1);
+    int result = request.Kind() == MessageKind::kTimer ? 0 : 1;
+    if (init) result = strcmp(fault, "cells") == 0 ? 0x1FF : 40;
+    Send(MessageKind::kResult, result);
   }
 }
 
