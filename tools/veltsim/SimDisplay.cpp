@@ -18,8 +18,8 @@ int SimDisplay::Initialise(const char* text) {
   }
   faults.Arm(settings.faultSeed, settings.faultRate);
   int result = Start();
-  if (faults.Roll()) {
-    // Failed, or ready with a result other than 1.
+  if (result == 1 && faults.Roll()) {
+    // Failed after all, or ready with a result other than 1.
     const int odd[] = {0, 0, -1, 2, 0x7FFFFFFF};
     result = faults.Pick(odd, 5);
   }
