@@ -31,7 +31,7 @@ int Bridge::Init(const char* hostSettings, KeyCallback hostCallback) {
   restarts.Reset();
   if (!Attached()) {
     session = false;
-    if (!Launch(deadline)) return 0;
+    if (!Launch(deadline, true)) return 0;
   }
   memcpy(settings, hostSettings, length + 1);
   callback = hostCallback;
@@ -45,9 +45,11 @@ int Bridge::Init(const char* hostSettings, KeyCallback hostCallback) {
   return 0;
 }
 
+// The driver clears its cells as it closes the display.
 int Bridge::Terminate() {
   CallDeadline deadline(kCallMs);
   session = false;
+  NoteRow(nullptr, 0);
   int result = 0;
   return Attached() && Call(Message(MessageKind::kTerminate), deadline, &result) ? result : 0;
 }
@@ -69,7 +71,9 @@ int Bridge::Refresh() {
 }
 
 // Without a helper the flag is kept here, as the driver keeps it with no
-// display open; waking is what opens the display.
+// display open; waking is what opens the display. The flag is the host's wish,
+// set before the call as the driver sets it: a call that fails leaves a helper
+// to restart awake, or none while asleep.
 int Bridge::Sleep(int flag) {
   CallDeadline deadline(kOpenMs);
   if (!Attached()) {
@@ -78,23 +82,32 @@ int Bridge::Sleep(int flag) {
       sleeping = flag;
       return 1;
     }
-    if (session) {
-      sleeping = 0;
-      Revive(deadline);
-      return Offline(1);
-    }
-    if (!Launch(deadline)) {
-      sleeping = 0;
-      return 1;
-    }
+    return Wake(deadline);
   }
+  if (flag && !sleeping) NoteRow(nullptr, 0);  // going to sleep clears the cells
+  sleeping = flag;
   Message request(MessageKind::kSleep);
   request.PutInt(flag);
   int result = 0;
-  if (!Call(request, deadline, &result)) return 0;
-  if (flag && !sleeping) NoteRow(nullptr, 0);  // going to sleep clears the row
-  sleeping = flag;
-  return result;
+  return Call(request, deadline, &result) ? result : 0;
+}
+
+// Waking with no helper opens the display in a fresh one: in a session as after
+// a lost helper; after one, with its last settings and callback, as the driver
+// keeps them; before any, as the driver wakes with none.
+int Bridge::Wake(CallDeadline& deadline) {
+  if (session || settings[0] || callback) {
+    sleeping = 0;
+    if (session) return Offline(Revive(deadline), 1);
+    Reopen(deadline, true);
+    return 1;
+  }
+  bool launched = Launch(deadline, true);  // asleep, as the driver is now
+  sleeping = 0;
+  Message wake(MessageKind::kSleep);
+  wake.PutInt(0);
+  int result = 1;
+  return !launched || Call(wake, deadline, &result) ? result : 0;
 }
 
 int Bridge::Timer() {
@@ -113,30 +126,35 @@ bool Bridge::Attached() {
   return helper.Running();
 }
 
-bool Bridge::Reach(CallDeadline& deadline) {
-  return Attached() || Revive(deadline);
+Bridge::Reached Bridge::Reach(CallDeadline& deadline) {
+  return Attached() ? Reached::kHelper : Revive(deadline);
 }
 
 // Starts a helper and waits for it to load the driver, giving it the sleep flag
-// the driver had; says why when it cannot, naming the file that is missing or
-// failing.
-bool Bridge::Launch(CallDeadline& deadline) {
-  if (depth > 0) return false;
+// the driver had; when told to, says why it cannot, naming the file that is
+// missing or failing.
+bool Bridge::Launch(CallDeadline& deadline, bool report) {
+  if (lock.Frames() > 0) return false;
   deadline.Widen(kStartMs);
-  if (!helper.Start()) {
-    Report(kCannotLoad, helper.Path(), kLoadCaption);
+  HelperProcess::Started started = helper.Start();
+  if (started != HelperProcess::Started::kYes) {
+    if (report && started == HelperProcess::Started::kCannotRun) {
+      Report(kCannotLoad, helper.Path(), kLoadCaption);
+    } else if (report) {
+      Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
+    }
     return false;
   }
-  if (!Greeted(deadline)) return false;
+  if (!Greeted(deadline, report)) return false;
   Message asleep(MessageKind::kSleep);
   asleep.PutInt(sleeping);
   int result = 0;
   if (sleeping == 0 || Call(asleep, deadline, &result)) return true;
-  Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
+  if (report) Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
   return false;
 }
 
-bool Bridge::Greeted(CallDeadline& deadline) {
+bool Bridge::Greeted(CallDeadline& deadline, bool report) {
   Message first;
   HelperMessage decoded;
   if (helper.Connect(deadline.At()) && helper.Pipe().Receive(&first, deadline.At()) &&
@@ -148,37 +166,46 @@ bool Bridge::Greeted(CallDeadline& deadline) {
         file[0] = 0;
       }
       End();
-      Report(kCannotLoad, file, kLoadCaption);
+      if (report) Report(kCannotLoad, file, kLoadCaption);
       return false;
     }
   }
   End();
-  Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
+  if (report) Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
   return false;
 }
 
-// A session whose helper ended reopens the display in a fresh one, with the
-// last settings and callback, and sends the row again, as waking does; past
-// the limit, one box says the driver is lost until the next BrlInit.
-bool Bridge::Revive(CallDeadline& deadline) {
-  if (!session || sleeping || givenUp || depth > 0) return false;
+// A session whose helper ended reopens the display in a fresh one, silently;
+// past the limit, one box says the driver is lost until the next BrlInit.
+Bridge::Reached Bridge::Revive(CallDeadline& deadline) {
+  if (!session || sleeping || givenUp || lock.Frames() > 0) return Reached::kNone;
   if (!restarts.Allow(GetTickCount64())) {
     givenUp = true;
     Report(kNoAnswer, helper.Path(), kNoAnswerCaption);
-    return false;
+    return Reached::kFailed;
   }
+  return Reopen(deadline, false) ? Reached::kHelper : Reached::kFailed;
+}
+
+// Starts a helper that opens the display with the last settings and callback
+// and sends the row again, as waking does (the display has no status cells to
+// restore). The row is read once the display is open: a call from another
+// thread during a message box of the open may have changed it.
+bool Bridge::Reopen(CallDeadline& deadline, bool report) {
   int opened = 0, shown = 0;
-  Message display(MessageKind::kDisplay);
-  display.PutInt(BrailleDisplay::kCells);
-  display.PutInt(1);
-  display.PutBytes(row, sizeof row);
-  if (!Launch(deadline) || !Call(InitRequest(), deadline, &opened) ||
-      !Call(display, deadline, &shown)) {
-    return false;
-  }
+  if (!Launch(deadline, report) || !Call(InitRequest(), deadline, &opened)) return false;
   static const unsigned char kBlank[BrailleDisplay::kCells] = {};
-  return memcmp(row, kBlank, sizeof row) != 0 ||
-         Call(Message(MessageKind::kRefresh), deadline, &shown);
+  bool blank = memcmp(row, kBlank, sizeof row) == 0;
+  return Call(RowRequest(), deadline, &shown) &&
+         (!blank || Call(Message(MessageKind::kRefresh), deadline, &shown));
+}
+
+Message Bridge::RowRequest() const {
+  Message request(MessageKind::kDisplay);
+  request.PutInt(BrailleDisplay::kCells);
+  request.PutInt(1);
+  request.PutBytes(row, sizeof row);
+  return request;
 }
 
 // Lets go of the keys the helper held, then ends it.
@@ -200,7 +227,8 @@ Message Bridge::InitRequest() const {
 int Bridge::Show(MessageKind kind, const unsigned char* cells, int count) {
   CallDeadline deadline(kCallMs);
   if (session && kind == MessageKind::kDisplay) NoteRow(cells, count);
-  if (!Reach(deadline)) return Offline(1);
+  Reached reached = Reach(deadline);
+  if (reached != Reached::kHelper) return Offline(reached, 1);
   Message request(kind);
   request.PutInt(count);
   request.PutInt(cells != nullptr);
@@ -216,16 +244,17 @@ int Bridge::Show(MessageKind kind, const unsigned char* cells, int count) {
 int Bridge::Forward(MessageKind kind) {
   CallDeadline deadline(kCallMs);
   if (session && kind == MessageKind::kClear) NoteRow(nullptr, 0);
-  if (!Reach(deadline)) return Offline(kind == MessageKind::kClear ? 1 : 0);
+  Reached reached = Reach(deadline);
+  if (reached != Reached::kHelper) return Offline(reached, kind == MessageKind::kClear ? 1 : 0);
   int result = 0;
   return Call(Message(kind), deadline, &result) ? result : 0;
 }
 
 bool Bridge::Call(const Message& request, CallDeadline& deadline, int* result) {
   if (!helper.Running()) return false;
-  ++depth;
+  lock.OpenFrame();
   bool ok = Exchange(request, deadline, result);
-  --depth;
+  lock.CloseFrame();
   if (!ok) End();
   return ok;
 }
@@ -251,20 +280,20 @@ bool Bridge::Exchange(const Message& request, CallDeadline& deadline, int* resul
 bool Bridge::Answer(const HelperMessage& message, CallDeadline& deadline) {
   ULONGLONG since = GetTickCount64();
   int answer = 0;
-  int held = 0;
+  ReentrantLock::Turn turn = {};
   switch (message.kind) {
     case MessageKind::kChord:
-      held = lock.StepAside();
+      turn = lock.StepAside();
       if (callback) callback(message.code, message.param);
-      lock.Resume(held);
+      lock.Resume(turn);
       deadline.Exclude(since);
       return Reply(MessageKind::kCallbackDone, 0, deadline);
     case MessageKind::kInput:
       return Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
     case MessageKind::kMessageBox:
-      held = lock.StepAside();
+      turn = lock.StepAside();
       answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
-      lock.Resume(held);
+      lock.Resume(turn);
       deadline.Exclude(since);
       return Reply(MessageKind::kMessageBoxDone, answer, deadline);
     default:
@@ -281,23 +310,24 @@ bool Bridge::Reply(MessageKind kind, int value, const CallDeadline& deadline) {
 // The driver's keystrokes, through the call it made, from the host's process,
 // each noted while it is down.
 bool Bridge::Inject(const HelperMessage& message, int* done) {
-  const ForwardedKey* keys = message.inputs;
-  if (!this->keys.Fits(message.inputCount)) return false;
+  const ForwardedKey* forwarded = message.inputs;
+  if (!keys.Fits(message.inputCount)) return false;
   if (message.call == kKeybdEvent) {
-    keybd_event(static_cast<BYTE>(keys->vk), static_cast<BYTE>(keys->scan), keys->flags, 0);
-    this->keys.Note(kKeybdEvent, *keys);
+    keybd_event(static_cast<BYTE>(forwarded->vk), static_cast<BYTE>(forwarded->scan),
+                forwarded->flags, 0);
+    keys.Note(kKeybdEvent, *forwarded);
     *done = 0;
     return true;
   }
   INPUT inputs[Message::kMaxInputs] = {};
   for (int i = 0; i < message.inputCount; ++i) {
     inputs[i].type = INPUT_KEYBOARD;
-    inputs[i].ki.wVk = keys[i].vk;
-    inputs[i].ki.wScan = keys[i].scan;
-    inputs[i].ki.dwFlags = keys[i].flags;
+    inputs[i].ki.wVk = forwarded[i].vk;
+    inputs[i].ki.wScan = forwarded[i].scan;
+    inputs[i].ki.dwFlags = forwarded[i].flags;
   }
   *done = static_cast<int>(SendInput(message.inputCount, inputs, sizeof(INPUT)));
-  for (int i = 0; i < *done && i < message.inputCount; ++i) this->keys.Note(kSendInput, keys[i]);
+  for (int i = 0; i < *done && i < message.inputCount; ++i) keys.Note(kSendInput, forwarded[i]);
   return true;
 }
 
@@ -310,8 +340,12 @@ void Bridge::NoteRow(const unsigned char* cells, int count) {
   if (n > 0) memcpy(row, cells, n);
 }
 
+// The bridge's own boxes come where its state is whole: another thread's call
+// may run while the box is up.
 void Bridge::Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption) {
   wchar_t message[HelperProcess::kPathSize + 64];
   swprintf(message, HelperProcess::kPathSize + 64, L"%ls%ls", text, file);
+  ReentrantLock::Turn turn = lock.StepAside();
   MessageBoxW(nullptr, message, caption, MB_OK);
+  lock.Resume(turn);
 }

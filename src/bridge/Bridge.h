@@ -48,14 +48,23 @@ class Bridge {
   ReentrantLock& Lock() { return lock; }
 
  private:
+  // How a call that needs the driver reached it: a helper runs, none (answered
+  // as with no display open), or its restart failed (answered 0).
+  enum class Reached { kHelper, kNone, kFailed };
+
   bool Attached();
-  bool Reach(CallDeadline& deadline);
-  bool Launch(CallDeadline& deadline);
-  bool Greeted(CallDeadline& deadline);
-  bool Revive(CallDeadline& deadline);
+  Reached Reach(CallDeadline& deadline);
+  int Wake(CallDeadline& deadline);
+  bool Launch(CallDeadline& deadline, bool report);
+  bool Greeted(CallDeadline& deadline, bool report);
+  Reached Revive(CallDeadline& deadline);
+  bool Reopen(CallDeadline& deadline, bool report);
   void End();
-  int Offline(int result) const { return givenUp ? 0 : result; }
+  int Offline(Reached reached, int result) const {
+    return givenUp || reached == Reached::kFailed ? 0 : result;
+  }
   Message InitRequest() const;
+  Message RowRequest() const;
   int Show(MessageKind kind, const unsigned char* cells, int count);
   int Forward(MessageKind kind);
   bool Call(const Message& request, CallDeadline& deadline, int* result);
@@ -64,7 +73,7 @@ class Bridge {
   bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
   bool Inject(const HelperMessage& message, int* done);
   void NoteRow(const unsigned char* cells, int count);
-  static void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption);
+  void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption);
 
   ReentrantLock lock;
   HelperProcess helper;
@@ -78,5 +87,4 @@ class Bridge {
   int sleeping = 0;
   bool session = false;  // a BrlInit succeeded, and no BrlTerminate since
   bool givenUp = false;  // out of restarts until the next BrlInit
-  int depth = 0;
 };

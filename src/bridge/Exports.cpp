@@ -1,6 +1,8 @@
 // The eight functions a 64-bit host calls, each carried to the driver in the
 // helper process by the one bridge, one call at a time: a call from a second
-// thread waits until the first thread's call has returned.
+// thread waits until the first thread's call has returned, or has entered the
+// host's callback or a message box; then it runs nested in that call, which
+// goes on once the nested call has returned.
 #include "../../include/brlvelt.h"
 #include "Bridge.h"
 

@@ -19,12 +19,15 @@ HelperProcess::~HelperProcess() {
   Stop(2000);
 }
 
-bool HelperProcess::Start() {
+HelperProcess::Started HelperProcess::Start() {
   Stop(0);
   wchar_t name[80];
-  if (Locate() && OpenPipe(name, 80) && Launch(name)) return true;
-  Stop(0);
-  return false;
+  if (!Locate()) return Started::kCannotRun;
+  Started started = !OpenPipe(name, 80) ? Started::kNoChannel
+                    : !Launch(name)     ? Started::kCannotRun
+                                        : Started::kYes;
+  if (started != Started::kYes) Stop(0);
+  return started;
 }
 
 bool HelperProcess::Connect(ULONGLONG deadline) {

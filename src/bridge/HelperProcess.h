@@ -16,8 +16,10 @@ class HelperProcess {
   HelperProcess(const HelperProcess&) = delete;
   HelperProcess& operator=(const HelperProcess&) = delete;
 
-  // False when the helper is missing or cannot start; Path() names it.
-  bool Start();
+  enum class Started { kYes, kCannotRun, kNoChannel };
+  // kCannotRun when the helper is missing or cannot start (Path() names it),
+  // kNoChannel when its pipe could not be made.
+  Started Start();
   // Waits until the helper opened the pipe, and checks it was the helper that
   // did; false when it ended first, or the deadline passed.
   bool Connect(ULONGLONG deadline);

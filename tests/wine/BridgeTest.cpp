@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../../src/bridge/Bridge.h"
+#include "../../src/helper/ImportPatch.h"
 #include "../../src/loader/DriverModule.h"
 #include "Check.h"
 #include "KeyRecorder.h"
@@ -200,15 +201,17 @@ void RefusedSettingsStartNothing() {
   CHECK(Helpers().empty());
 }
 
-// Asleep before BrlInit: the session starts asleep (no key read); waking before
-// any BrlInit opens the display with empty settings.
+// Asleep before BrlInit: the session starts asleep (no key read), and the
+// display opens all the same.
 void SleepBeforeInitAsTheDriver() {
   SimLog log("bridge-asleep.log");
   CHECK_EQ(1, bridge.Sleep(1));
   CHECK(Helpers().empty());
   CHECK_EQ(40, bridge.Init("log=bridge-asleep.log", OnChord));
   Timer();
-  CHECK_EQ(0, Count(log.Since(), "LectureClavier"));
+  std::string calls = log.Since();
+  CHECK_EQ(1, Count(calls, "Initialisation"));
+  CHECK_EQ(0, Count(calls, "LectureClavier"));
   CHECK_EQ(1, bridge.Sleep(0));
   CHECK_EQ(0, bridge.Terminate());
 }
@@ -242,16 +245,38 @@ void UnloadReleasesHeldKeys() {
   CHECK(bridge.Load(L"brlvelt.dll"));
 }
 
-// The helper dies (a crash in the device library, or ended from outside) or
-// misses a deadline: the next call starts a fresh one that reopens the display
-// with the last settings and callback and sends the row again, up to three
-// times a minute; past that one box, and 0 until the next BrlInit.
+void EndTheHelper() {
+  std::vector<DWORD> helpers = Helpers();
+  HANDLE helper = helpers.empty() ? nullptr : OpenProcess(PROCESS_TERMINATE, FALSE, helpers[0]);
+  CHECK(helper && TerminateProcess(helper, 9));
+  if (helper) CloseHandle(helper);
+}
+
+// A restart by a call: the display reopened with the last settings, the row
+// sent again.
+void Restarted(SimLog& log) {
+  const unsigned char row[1] = {0x01};
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(1, Helpers().size());
+  std::string calls = log.Since();
+  CHECK(calls.find(
+            "Initialisation \"cells=40;crash=255;keys=bridge-held.txt;log=bridge-crash.log\"") ==
+        0);
+  CHECK_EQ(1, Count(calls, "Affichage 0100"));
+}
+
+// The helper dies (a crash in the device library, on a call or on a wake, or
+// ended from outside) or misses a deadline: the next call starts a fresh one
+// that reopens the display with the last settings and callback and sends the
+// row again, up to three times a minute, silently; a call whose restart fails
+// returns 0; past the limit one box, and 0 until the next BrlInit.
 void ASessionOutlivesItsHelper() {
   MessageBoxWatcher watcher;
   KeyRecorder recorder;
   SimLog log("bridge-crash.log");
   const unsigned char row[1] = {0x01}, fatal[1] = {0xFF};
   HoldCapitalA("cells=40;crash=255;keys=bridge-held.txt;log=bridge-crash.log");
+  CHECK(!Balanced());
   DWORD start = GetTickCount();
   CHECK_EQ(0, bridge.Display(fatal, 1));
   CHECK(GetTickCount() - start < 3000);
@@ -259,26 +284,35 @@ void ASessionOutlivesItsHelper() {
   CHECK(Balanced());
   CHECK(Helpers().empty());
   log.Since();
-  for (int restart = 0; restart < 3; ++restart) {
-    CHECK_EQ(1, bridge.Display(row, 1));
-    CHECK_EQ(1, Helpers().size());
-    std::string calls = log.Since();
-    CHECK(calls.find(
-              "Initialisation \"cells=40;crash=255;keys=bridge-held.txt;log=bridge-crash.log\"") ==
-          0);
-    CHECK_EQ(1, Count(calls, "Affichage 0100"));
-    std::vector<DWORD> helpers = Helpers();
-    HANDLE helper = helpers.empty() ? nullptr : OpenProcess(PROCESS_TERMINATE, FALSE, helpers[0]);
-    CHECK(helper && TerminateProcess(helper, 9));
-    if (helper) CloseHandle(helper);
-  }
+  Restarted(log);
+  // Asleep, the row is kept (0: not shown); the wake sends it and crashes.
+  CHECK_EQ(1, bridge.Sleep(1));
+  CHECK_EQ(0, bridge.Display(fatal, 1));
+  CHECK_EQ(0, bridge.Sleep(0));
+  CHECK(Helpers().empty());
+  log.Since();
+  Restarted(log);
+  EndTheHelper();
+  // The restart sends the row that crashes it again: a failure, not a success.
+  CHECK_EQ(0, bridge.Display(fatal, 1));
+  CHECK(Helpers().empty());
   CHECK(MessageBoxWatcher::seen().empty());
   CHECK_EQ(0, bridge.Display(row, 1));
   CHECK_EQ(1, MessageBoxWatcher::seen().size());
   CHECK(SawBox("Erreur de communication avec le fichier ", "Erreur"));
   CallsFailAtOnce();
-  CHECK_EQ(40, bridge.Init("cells=40", OnChord));
+  CHECK_EQ(40, bridge.Init("cells=40;log=bridge-crash.log", OnChord));
   CHECK_EQ(1, bridge.Display(row, 1));
+  bridge.Terminate();
+  // A wake after BrlTerminate, its helper lost: the last settings, the row
+  // BrlTerminate cleared.
+  EndTheHelper();
+  log.Since();
+  CHECK_EQ(1, bridge.Sleep(1));
+  CHECK_EQ(1, bridge.Sleep(0));
+  std::string calls = log.Since();
+  CHECK(calls.find("Initialisation \"cells=40;log=bridge-crash.log\"") == 0);
+  CHECK_EQ(0, Count(calls, "Affichage 01"));
   bridge.Terminate();
 }
 
@@ -329,6 +363,75 @@ void TwoThreadsEachGetTheirResult() {
   bridge.Terminate();
 }
 
+// Two callbacks that end out of order: the first thread's returns while the
+// second thread's, opened later, still runs, calls in and gets a chord of its
+// own. The first thread's call goes on only once the second's has returned.
+HANDLE firstInCallback = nullptr, secondInCallback = nullptr;
+volatile LONG orderedCount = 0, secondReturned = 0;
+struct {
+  DWORD thread;
+  int key;
+} ordered[3];
+
+int __stdcall OnOrderedChord(int code, int) {
+  LONG at = InterlockedIncrement(&orderedCount) - 1;
+  if (at < 3) ordered[at] = {GetCurrentThreadId(), code & 0xFF};
+  if (at == 0) {
+    SetEvent(firstInCallback);
+    CHECK(WaitForSingleObject(secondInCallback, 5000) == WAIT_OBJECT_0);
+  } else if (at == 1) {
+    SetEvent(secondInCallback);
+    Sleep(300);
+    const unsigned char row[2] = {0x55, 0x66};
+    CHECK_EQ(0, bridge.Display(nullptr, 5));
+    CHECK_EQ(1, bridge.Display(row, 2));
+    CHECK_EQ(0, bridge.Timer());
+    CHECK_EQ(3, orderedCount);
+    InterlockedExchange(&secondReturned, 1);
+  }
+  return 0;
+}
+
+DWORD WINAPI TimerOnceTheFirstIsInItsCallback(void*) {
+  if (WaitForSingleObject(firstInCallback, 5000) != WAIT_OBJECT_0) return 1;
+  int wrong = 0;
+  for (int i = 0; i < 100 && orderedCount < 2; ++i, Sleep(20)) wrong += bridge.Timer() != 0;
+  return static_cast<DWORD>(wrong);
+}
+
+void CallbacksCloseInTheOrderTheyOpened() {
+  MessageBoxWatcher watcher;
+  WriteKeys("bridge-order.txt", "0 3 0x03 5\n300 3 0x03 6\n100 3 0x03 7\n");
+  CHECK_EQ(40, bridge.Init("keys=bridge-order.txt", OnOrderedChord));
+  firstInCallback = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  secondInCallback = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE other = CreateThread(nullptr, 0, TimerOnceTheFirstIsInItsCallback, nullptr, 0, nullptr);
+  for (int i = 0; i < 100 && orderedCount == 0; ++i, Sleep(10)) CHECK_EQ(0, bridge.Timer());
+  CHECK(secondReturned);
+  DWORD otherWrong = 1;
+  CHECK(WaitForSingleObject(other, 10000) == WAIT_OBJECT_0 &&
+        GetExitCodeThread(other, &otherWrong));
+  CHECK_EQ(0, otherWrong);
+  CHECK(ordered[0].thread == GetCurrentThreadId() && ordered[0].key == 5);
+  CHECK(ordered[1].thread == GetThreadId(other) && ordered[1].key == 6);
+  CHECK(ordered[2].thread == GetThreadId(other) && ordered[2].key == 7);
+  const unsigned char row[1] = {0x33};
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(1, Helpers().size());
+  CHECK(MessageBoxWatcher::seen().empty());
+  CloseHandle(other);
+  bridge.Terminate();
+}
+
+// The styles the bridge shows a box with (Wine gives an MB_TOPMOST box no
+// WS_EX_TOPMOST, so they are read from the call).
+UINT shownBoxType = 0;
+
+int WINAPI RecordBoxType(HWND owner, const char* text, const char* caption, UINT type) {
+  shownBoxType = type;
+  return MessageBoxA(owner, text, caption, type);
+}
+
 // Init under each way the fake helper breaks the protocol: 0 within the
 // deadline, the helper named, and a fresh helper for the next try.
 void FaultyHelpersAreEnded() {
@@ -356,6 +459,8 @@ void FaultyHelpersAreEnded() {
     MessageBoxWatcher watcher;
     SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault);
     CHECK_EQ(40, bridge.Init("cells=40", OnChord));
+    CHECK(ImportPatch::Apply(bridge.Module(), "user32.dll", "MessageBoxA",
+                             reinterpret_cast<void*>(RecordBoxType)));
     DWORD start = GetTickCount();
     CHECK_EQ(0, Timer());
     DWORD took = GetTickCount() - start;
@@ -365,6 +470,8 @@ void FaultyHelpersAreEnded() {
     if (strcmp(fault, "held") == 0) CHECK(Balanced());
     if (strcmp(fault, "topmost") == 0) {
       CHECK(SawBox("Fausse alerte", "Erreur"));
+      CHECK((shownBoxType & (MB_TOPMOST | MB_SETFOREGROUND | MB_SERVICE_NOTIFICATION)) ==
+            (MB_TOPMOST | MB_SETFOREGROUND));
       CHECK_EQ(1, Helpers().size());
       bridge.Unload();
       CHECK(bridge.Load(L"brlvelt.dll"));
@@ -373,6 +480,23 @@ void FaultyHelpersAreEnded() {
     CHECK_EQ(0, bridge.Terminate());
     AnswersWithNoDisplay();
   }
+}
+
+// Restarts that fail (the fresh helper ends at once) show no box and return 0;
+// past the limit, the one box.
+void FailedRestartsShowOneBox() {
+  MessageBoxWatcher watcher;
+  const unsigned char row[1] = {1};
+  SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", "chord");
+  CHECK_EQ(40, bridge.Init("cells=40", OnChord));
+  CHECK_EQ(0, Timer());
+  SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", "exit");
+  for (int restart = 0; restart < 3; ++restart) CHECK_EQ(0, bridge.Display(row, 1));
+  CHECK(MessageBoxWatcher::seen().empty());
+  CHECK_EQ(0, bridge.Display(row, 1));
+  CHECK_EQ(1, MessageBoxWatcher::seen().size());
+  CHECK(SawBox("Erreur de communication avec le fichier ", "Erreur"));
+  CHECK_EQ(0, bridge.Terminate());
 }
 
 // A helper that never answers BrlInit: the whole call, the helper's start
@@ -403,6 +527,7 @@ int main(int argc, char** argv) {
     MessageBoxesAppearInTheHost();
     TypedTextArrivesInTheFocusedField();
     TwoThreadsEachGetTheirResult();
+    CallbacksCloseInTheOrderTheyOpened();
     UnloadReleasesHeldKeys();
   } else if (strcmp(mode, "crash") == 0) {
     ASessionOutlivesItsHelper();
@@ -411,6 +536,7 @@ int main(int argc, char** argv) {
     AMissingHelperIsNamed();
   } else if (strcmp(mode, "faulty") == 0) {
     FaultyHelpersAreEnded();
+    FailedRestartsShowOneBox();
   } else if (strcmp(mode, "deadline") == 0) {
     InitEndsByItsDeadline();
   }
