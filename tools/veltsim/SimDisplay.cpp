@@ -16,7 +16,13 @@ int SimDisplay::Initialise(const char* text) {
     fprintf(stderr, "VELT.DLL: cannot open log file '%s'\n", settings.logPath);
     return 0;
   }
+  faults.Arm(settings.faultSeed, settings.faultRate);
   int result = Start();
+  if (result == 1 && faults.Roll()) {
+    // Failed after all, or ready with a result other than 1.
+    const int odd[] = {0, 0, -1, 2, 0x7FFFFFFF};
+    result = faults.Pick(odd, 5);
+  }
   Log("Initialisation \"%s\" -> %d", text, result);
   return result;
 }
@@ -63,7 +69,7 @@ void SimDisplay::CloseFiles() {
 int SimDisplay::ReadKey(unsigned char* code, unsigned char* flags) {
   unsigned long tick = GetTickCount();
   int type = 0;
-  if (!NextKey(&type, code, flags, tick)) {
+  if (!OddKey(&type, code, flags, tick) && !NextKey(&type, code, flags, tick)) {
     ++quietPolls;
     return 0;
   }
@@ -89,6 +95,21 @@ bool SimDisplay::NextKey(int* type, unsigned char* code, unsigned char* flags, u
   return true;
 }
 
+// Instead of a scripted event that is due, at times one no display sends: a
+// result outside 1-4 (257 and 0x80000001 have a valid low byte) with random
+// flags and code. The scripted event stays due.
+bool SimDisplay::OddKey(int* type, unsigned char* code, unsigned char* flags, unsigned long tick) {
+  if (nextEvent >= script.Count() || static_cast<long>(tick - nextDue) < 0 || !faults.Roll()) {
+    return false;
+  }
+  const int odd[] = {5, 9, 255, -1, 257, 0x7FFFFFFF, static_cast<int>(0x80000001u)};
+  *type = faults.Pick(odd, 7);
+  const int bytes[] = {0x00, 0x01, 0x02, 0x03, 0x41, 0x7E, 0xE9, 0xFF};
+  *flags = static_cast<unsigned char>(faults.Pick(bytes, 8));
+  *code = static_cast<unsigned char>(faults.Pick(bytes, 8));
+  return true;
+}
+
 void SimDisplay::Show(const unsigned char* cells) {
   char hex[kCells * 2 + 1];
   for (int i = 0; i < kCells; ++i) snprintf(hex + 2 * i, 3, "%02X", cells[i]);
@@ -106,8 +127,14 @@ void SimDisplay::Show(const unsigned char* cells) {
 }
 
 int SimDisplay::CellCount() {
-  Log("LongueurBarette -> %d", settings.cellCount);
-  return settings.cellCount;
+  int answer = settings.cellCount;
+  if (faults.Roll()) {
+    // No answer, switched off, or a count no VELT display has.
+    const int odd[] = {0, -1, -100000, 1, 129, 255, 256, 100000};
+    answer = faults.Pick(odd, 8);
+  }
+  Log("LongueurBarette -> %d", answer);
+  return answer;
 }
 
 // One line of Unicode braille in UTF-8: U+2800 plus the cell's dot bits, bit 0 for

@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 
+#include "FaultDice.h"
 #include "KeyQueue.h"
 #include "KeyScript.h"
 #include "SimSettings.h"
@@ -26,11 +27,13 @@ class SimDisplay {
   void FlushQuietPolls();
   void WriteRow(const unsigned char* cells, int count);
   bool NextKey(int* type, unsigned char* code, unsigned char* flags, unsigned long tick);
+  bool OddKey(int* type, unsigned char* code, unsigned char* flags, unsigned long tick);
 
   SimSettings settings;
   KeyScript script;
   KeyQueue windowKeys;
   SimWindow window{&windowKeys};
+  FaultDice faults;
   FILE* log = nullptr;
   FILE* braille = nullptr;
   int nextEvent = 0;

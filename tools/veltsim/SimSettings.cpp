@@ -66,6 +66,11 @@ bool SimSettings::Apply(const char* key, int keyLength, const char* value, int v
   if (Is(key, keyLength, "crash")) {
     return ParseInt(value, valueLength, &crashCell) && crashCell >= 0 && crashCell <= 0xFF;
   }
+  if (Is(key, keyLength, "faults"))
+    return ParseInt(value, valueLength, &faultSeed) && faultSeed >= 0;
+  if (Is(key, keyLength, "faultrate")) {
+    return ParseInt(value, valueLength, &faultRate) && faultRate >= 0 && faultRate <= 100;
+  }
   if (Is(key, keyLength, "file") && !inFile) return ParseFile(value, valueLength);
   return false;
 }

@@ -16,6 +16,8 @@ class SimSettings {
   char logPath[kPathSize] = {};      // log=FILE, every call received
   bool window = false;               // window=on: the display in a window of its own
   int crashCell = -1;                // crash=N: Affichage of a row starting with N crashes
+  int faultSeed = 0;                 // faults=SEED: misbehave at random points (0: never)
+  int faultRate = 20;                // faultrate=PERCENT: how often a point misbehaves
   char error[kErrorSize] = {};       // why Parse failed
 
   // False, with error set, for a malformed string.

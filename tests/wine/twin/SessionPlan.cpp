@@ -1,0 +1,189 @@
+#include "SessionPlan.h"
+
+#include "Random.h"
+
+namespace {
+
+const int kAvoidType3 = SessionPlan::kMarkerKey;
+const int kAvoidType4 = SessionPlan::kMarkerKey + 128;  // the same key index
+
+std::string Event(int type, int flags, int code) {
+  return "0 " + std::to_string(type) + " " + std::to_string(flags) + " " + std::to_string(code) +
+         "\n";
+}
+
+// A key in one of its forms: pressed and released, both in one event, held,
+// or released without a press.
+std::string Key(Random& random, int type, int code) {
+  switch (random.Below(4)) {
+    case 0:
+      return Event(type, 2, code) + Event(type, 1, code);
+    case 1:
+      return Event(type, 3, code);
+    case 2:
+      return Event(type, 2, code);
+    default:
+      return Event(type, 1, code);
+  }
+}
+
+int DisplayKeyCode(Random& random, int type) {
+  const int codes[] = {0, 1, 5, 8, 10, 60, 99, 100, 101, 127, 128, 129, 200, 255};
+  int code = random.Percent(50) ? random.Pick(codes) : 1 + random.Below(125);
+  return code == (type == 3 ? kAvoidType3 : kAvoidType4) ? 1 : code;
+}
+
+// Events of all four types, chords, odd flags and odd types, all due at once:
+// a session sees the same events whichever polls collect them.
+std::string Script(Random& random, bool marker) {
+  const int characters[] = {'a',  'Z',  '5',  ' ',  '.',  '@',  '^',  '~',  0xE9, 0xE8, 0xE0, 0xE7,
+                            0xFC, 0xF4, 0xF1, 0x80, 0xDF, 0xC9, 0x09, 0x0D, 0x00, 0x7F, 0xFF};
+  const int virtualKeys[] = {0x0D, 0x10, 0x11, 0x12, 0x25, 0x28, 0x2E,
+                             0x41, 0x5B, 0x70, 0x90, 0xA5, 0x00, 0xFF};
+  const int oddFlags[] = {0x00, 0x04, 0xFC, 0xFF};
+  std::string script;
+  for (int n = 1 + random.Below(10); n > 0; --n) {
+    int kind = random.Below(100);
+    int type = 3 + random.Below(2);
+    if (kind < 30) {
+      script += Key(random, 1, random.Pick(characters));
+    } else if (kind < 50) {
+      script += Key(random, 2, random.Pick(virtualKeys));
+    } else if (kind < 70) {
+      script += Key(random, type, DisplayKeyCode(random, type));
+    } else if (kind < 80) {
+      int first = DisplayKeyCode(random, type), second = DisplayKeyCode(random, 3);
+      script +=
+          Event(type, 2, first) + Event(3, 2, second) + Event(3, 1, second) + Event(type, 1, first);
+    } else if (kind < 90) {
+      script += Event(1 + random.Below(4), random.Pick(oddFlags), DisplayKeyCode(random, 3));
+    } else {
+      script += Event(5 + random.Below(251), 3, random.Below(256));
+    }
+  }
+  if (marker) script += Event(3, 3, SessionPlan::kMarkerKey);
+  return script;
+}
+
+std::string Number(Random& random, const int* values, int count) {
+  return std::to_string(values[random.Below(count)]);
+}
+
+// Settings the simulated display accepts, with its log always, and a key
+// script, a cell count and random faults at times.
+std::string Valid(Random& random, const SessionPlan& plan, bool brief) {
+  const int cells[] = {40, 40, 80, 1, 0, -1, 128, 200};
+  const int rates[] = {5, 20, 50};
+  std::string text = "log=" + plan.LogName();
+  if (!plan.scripts.empty() && random.Percent(80)) {
+    text += ";keys=" + plan.ScriptName(random.Below(static_cast<int>(plan.scripts.size())));
+  }
+  if (random.Percent(40)) text += ";cells=" + Number(random, cells, 8);
+  if (brief) return text;
+  if (random.Percent(40)) text += ";faults=" + std::to_string(1 + random.Below(99999));
+  if (random.Percent(30)) text += ";faultrate=" + Number(random, rates, 3);
+  if (random.Percent(5)) text += ";init=fail";
+  return text;
+}
+
+// Valid settings of exactly length characters: the log's path padded with "./".
+std::string Padded(Random& random, const SessionPlan& plan, size_t length) {
+  std::string text = Valid(random, plan, true);
+  size_t missing = length - text.size();
+  std::string padding;
+  for (size_t i = 0; i < missing / 2; ++i) padding += "./";
+  text.insert(4, padding);
+  if (missing % 2) text += ";";
+  return text;
+}
+
+SettingsString Settings(Random& random, SessionPlan& plan) {
+  int kind = random.Below(100);
+  if (kind < 55) return {false, Valid(random, plan, false)};
+  if (kind < 62) return {false, Padded(random, plan, 79)};
+  if (kind < 68) return {false, Padded(random, plan, 80)};
+  if (kind < 74) {
+    std::string text(80 + random.Below(220), ' ');
+    for (char& c : text) c = static_cast<char>(0x21 + random.Below(0x5E));
+    return {false, text};
+  }
+  if (kind < 79) {
+    return {false, "log=" + plan.LogName() + (random.Percent(50) ? ";bogus=1" : ";cells=x")};
+  }
+  if (kind < 90) {
+    plan.settingsFile = Valid(random, plan, false);
+    for (char& c : plan.settingsFile) c = c == ';' ? '\n' : c;
+    return {false, "file=" + plan.SettingsFileName()};
+  }
+  if (kind < 95) return {false, ""};
+  return {true, ""};
+}
+
+Step MakeStep(Random& random, const SessionPlan& plan, Call call) {
+  const int counts[] = {0, 1, 5, 40, 40, 40, 127, 128, 129, 200, 256, -1, -100};
+  const int offsets[] = {0, 0, 0, 0, 1, 7, 64, 255};
+  const int sleeps[] = {1, 1, 0, 0, 0, 0, 2, -1, 0x7FFFFFFF};
+  Step step;
+  step.call = call;
+  step.settings = random.Below(static_cast<int>(plan.settings.size()));
+  step.callback = random.Percent(85);
+  step.offset = random.Pick(offsets);
+  step.nullCells = random.Percent(10);
+  step.count = random.Pick(counts);
+  step.value = random.Pick(sleeps);
+  return step;
+}
+
+Call AnyCall(Random& random) {
+  const Call calls[] = {Call::kInit,          Call::kInit,    Call::kInit,    Call::kTerminate,
+                        Call::kTerminate,     Call::kDisplay, Call::kDisplay, Call::kDisplay,
+                        Call::kDisplayStatus, Call::kClear,   Call::kRefresh, Call::kSleep,
+                        Call::kSleep,         Call::kTimer,   Call::kTimer,   Call::kTimer,
+                        Call::kTimer,         Call::kTimer};
+  return random.Pick(calls);
+}
+
+}  // namespace
+
+SessionPlan::SessionPlan(uint32_t seed) : seed(seed) {
+  Random random(seed);
+  const Folder folders[] = {kPresent, kPresent, kPresent, kPresent, kPresent,
+                            kPresent, kPresent, kPresent, kAbsent,  kNoLength};
+  folder = random.Pick(folders);
+  for (unsigned char& cell : cells) cell = static_cast<unsigned char>(random.Next());
+  const Call duringChord[] = {Call::kNone,          Call::kNone,  Call::kDisplay,
+                              Call::kDisplayStatus, Call::kClear, Call::kRefresh};
+  const Call onLastChord[] = {Call::kNone,  Call::kSleep, Call::kSleep,   Call::kTerminate,
+                              Call::kTimer, Call::kInit,  Call::kDisplay, Call::kRefresh};
+  bool marker = random.Percent(60);
+  for (int n = random.Percent(85) ? 1 + random.Below(2) : 0; n > 0; --n) {
+    scripts.push_back(Script(random, marker));
+  }
+  for (int n = 1 + random.Below(2); n > 0; --n) settings.push_back(Settings(random, *this));
+  // Most sessions open the display first, as hosts do; the rest start anywhere.
+  if (random.Percent(60)) {
+    settings[0] = {false, Valid(random, *this, false)};
+    steps.push_back(MakeStep(random, *this, Call::kInit));
+    steps.back().settings = 0;
+  }
+  for (int n = 4 + random.Below(28); n > 0; --n) {
+    steps.push_back(MakeStep(random, *this, AnyCall(random)));
+  }
+  // Calls that change the display only where they change no key delivery.
+  for (int n = random.Below(4); n > 0; --n) {
+    onChord.push_back(MakeStep(random, *this, random.Pick(duringChord)));
+  }
+  onMarker = MakeStep(random, *this, random.Pick(onLastChord));
+}
+
+std::string SessionPlan::LogName() const {
+  return "twin" + std::to_string(seed) + ".log";
+}
+
+std::string SessionPlan::ScriptName(int index) const {
+  return "twin" + std::to_string(seed) + "k" + std::to_string(index) + ".txt";
+}
+
+std::string SessionPlan::SettingsFileName() const {
+  return "twin" + std::to_string(seed) + ".set";
+}

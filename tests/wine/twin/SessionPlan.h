@@ -1,0 +1,62 @@
+// One randomised host session, the same from the same seed in every build: the
+// folder it runs in (device library present, absent or lacking an entry point),
+// the settings strings and key scripts it uses, the export calls in order, and
+// what its key callback does when chords arrive.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+enum class Call {
+  kNone,
+  kInit,
+  kTerminate,
+  kDisplay,
+  kDisplayStatus,
+  kClear,
+  kRefresh,
+  kSleep,
+  kTimer
+};
+
+struct Step {
+  Call call = Call::kNone;
+  int settings = 0;        // kInit: index into SessionPlan::settings
+  bool callback = true;    // kInit: the recording callback, or none
+  int offset = 0;          // kDisplay, kDisplayStatus: the cells at SessionPlan::cells + offset,
+  bool nullCells = false;  // or none
+  int count = 0;
+  int value = 0;  // kSleep
+};
+
+struct SettingsString {
+  bool null;
+  std::string text;
+};
+
+class SessionPlan {
+ public:
+  enum Folder { kPresent, kAbsent, kNoLength };
+  static const int kCellBytes = 512;
+  // A display key pressed and released as a script's last event: alone, its
+  // chord may stop the display, since nothing of the script comes after it.
+  static const int kMarkerKey = 0x7E;
+
+  explicit SessionPlan(uint32_t seed);
+
+  std::string LogName() const;
+  std::string ScriptName(int index) const;
+  std::string SettingsFileName() const;
+
+  uint32_t seed;
+  Folder folder = kPresent;
+  std::vector<std::string> scripts;  // key scripts, written as ScriptName(i)
+  std::string settingsFile;          // written as SettingsFileName()
+  std::vector<SettingsString> settings;
+  std::vector<Step> steps;
+  std::vector<Step> onChord;  // the callback's call on its n-th chord (kNone: none)
+  Step onMarker;              // and on the marker key's chord
+  unsigned char cells[kCellBytes] = {};
+};

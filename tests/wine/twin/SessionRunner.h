@@ -1,0 +1,40 @@
+// Plays sessions against the brlvelt.dll beside this program, whichever it is
+// (the driver, or the bridge with its helper), and writes what the host saw to
+// a transcript. Each session loads the DLL, runs in a work folder of its own
+// kind (work-present, work-absent, work-nolength: the device library is found
+// in the current folder), and unloads it again; then the helper the bridge
+// started has ended and the device library is released, so that every session
+// starts as a new host process would.
+#pragma once
+
+#include <windows.h>
+
+#include "../../../src/loader/DriverModule.h"
+#include "DeviceLog.h"
+#include "SessionPlan.h"
+#include "Transcript.h"
+
+class SessionRunner {
+ public:
+  SessionRunner(const wchar_t* folder, Transcript* transcript);
+  void Run(const SessionPlan& plan);
+
+ private:
+  void Prepare(const SessionPlan& plan);
+  void Finish(const SessionPlan& plan);
+  void Perform(const Step& step);
+  int Invoke(const Step& step);
+  int Drain();
+  static void Describe(const Step& step, const SessionPlan& plan, char* text, size_t size);
+  static int __stdcall OnChord(int code, int param);
+  static void WaitForHelpers();
+  static void ReleaseDeviceLibrary();
+
+  static SessionRunner* current;
+  wchar_t folder[MAX_PATH] = {};
+  Transcript* transcript;
+  const SessionPlan* plan = nullptr;
+  DriverModule driver;
+  DeviceLog log;
+  size_t chords = 0;
+};
