@@ -1,5 +1,8 @@
 // Which keys Windows would consider down, replayed from the keyboard events the
-// Win32 stand-in recorded.
+// Win32 stand-in recorded: keybd_event and SendInput alike, a key by its virtual
+// key (its scan code under KEYEVENTF_SCANCODE, its character under
+// KEYEVENTF_UNICODE), down or up by KEYEVENTF_KEYUP alone, whatever other flags
+// come with it.
 #pragma once
 
 #include <stdio.h>
@@ -12,22 +15,14 @@
 
 class KeyState {
  public:
+  // The calls Apply reads, for fake::Windows::recordOnly.
+  static constexpr const char* kCalls[] = {"keybd_event", "SendInput"};
+
   // Applies the recorded calls from index `from` on; returns the new end.
   size_t Apply(size_t from) {
     const std::vector<std::string>& calls = fake::win().calls;
-    for (; from < calls.size(); ++from) Apply(calls[from]);
+    for (; from < calls.size(); ++from) Read(calls[from].c_str());
     return from;
-  }
-
-  void Apply(const std::string& call) {
-    if (call.compare(0, 12, "keybd_event(") == 0) {
-      size_t scan = call.find(',');
-      size_t flags = call.find(',', scan + 1);
-      down[call.substr(12, scan - 12)] = call.compare(flags, 3, ",0,") == 0;
-    } else if (call.compare(0, 18, "SendInput(unicode ") == 0) {
-      size_t space = call.find(' ', 18);
-      down["U+" + call.substr(18, space - 18)] = call.find(" down)") != std::string::npos;
-    }
   }
 
   // Aborts, naming the key, when any key is still down.
@@ -41,6 +36,35 @@ class KeyState {
   }
 
  private:
+  // One recorded call; other calls than key events are ignored.
+  void Read(const char* call) {
+    unsigned type = 0, vk = 0, scan = 0, flags = 0;
+    char upOrDown[5] = {};
+    if (sscanf(call, "keybd_event(%X,%X,%X,", &vk, &scan, &flags) == 3) {
+      Event(vk, scan, flags & ~KEYEVENTF_UNICODE);  // keybd_event knows no Unicode input
+    } else if (sscanf(call, "SendInput(unicode %X %4[a-z])", &scan, upOrDown) == 2) {
+      Event(0, scan, KEYEVENTF_UNICODE | (upOrDown[0] == 'u' ? KEYEVENTF_KEYUP : 0));
+    } else if (sscanf(call, "SendInput(type %X,vk %X,scan %X,flags %X)", &type, &vk, &scan,
+                      &flags) == 4 &&
+               type == INPUT_KEYBOARD) {
+      Event(vk, scan, flags);
+    }
+  }
+
+  static const unsigned kScanCode = 0x0008;  // KEYEVENTF_SCANCODE
+
+  void Event(unsigned vk, unsigned scan, unsigned flags) {
+    char key[24];
+    if (flags & KEYEVENTF_UNICODE) {
+      snprintf(key, sizeof key, "U+%04X", scan);
+    } else if (flags & kScanCode) {
+      snprintf(key, sizeof key, "scan %s%02X", flags & KEYEVENTF_EXTENDEDKEY ? "E0 " : "", scan);
+    } else {
+      snprintf(key, sizeof key, "vk %02X", vk);
+    }
+    down[key] = !(flags & KEYEVENTF_KEYUP);
+  }
+
   std::map<std::string, bool> down;
 };
 

@@ -362,26 +362,34 @@ extern "C" {
 
 SHORT WINAPI VkKeyScanExA(CHAR ch, HKL layout) {
   if (fake::win().silentKeyboard) return 'A';
-  fake::Record("VkKeyScanExA(" + fake::Hex(static_cast<BYTE>(ch)) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("VkKeyScanExA(" + fake::Hex(static_cast<BYTE>(ch)) + ")");
+  }
   return fake::Scan(static_cast<BYTE>(ch), layout);
 }
 
 UINT WINAPI MapVirtualKeyExA(UINT code, UINT mapType, HKL layout) {
   if (fake::win().silentKeyboard) return mapType == MAPVK_VK_TO_VSC ? 0x1E : 'A';
-  fake::Record("MapVirtualKeyExA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("MapVirtualKeyExA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  }
   return fake::Map(code, mapType, layout);
 }
 
 UINT WINAPI MapVirtualKeyA(UINT code, UINT mapType) {
   if (fake::win().silentKeyboard) return mapType == MAPVK_VK_TO_VSC ? 0x1E : 'A';
-  fake::Record("MapVirtualKeyA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("MapVirtualKeyA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  }
   return fake::Map(code, mapType, fake::ThreadLayout());
 }
 
 int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int size, UINT flags,
                        HKL layout) {
   if (fake::win().silentKeyboard) return 0;
-  fake::Record("ToUnicodeEx(" + fake::Hex(vk) + "," + fake::Hex(flags) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("ToUnicodeEx(" + fake::Hex(vk) + "," + fake::Hex(flags) + ")");
+  }
   const fake::Key* key = fake::FindVk(layout, vk);
   int level =
       fake::Level(keyState[VK_SHIFT] & 0x80, keyState[VK_CONTROL] & 0x80, keyState[VK_MENU] & 0x80);
