@@ -18,7 +18,8 @@ if(BRL_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-add_library(fakewin STATIC tools/fakewin/FakeWindows.cpp tools/fakewin/FakeKeyboard.cpp)
+add_library(fakewin STATIC tools/fakewin/FakeWindows.cpp tools/fakewin/FakeKeyboard.cpp
+                           tools/fakewin/FakePipe.cpp)
 target_include_directories(fakewin PUBLIC tools/fakewin)
 target_compile_options(fakewin PRIVATE ${WARNINGS})
 

@@ -7,6 +7,8 @@
 #include <string.h>
 #include <strings.h>
 
+#include "FakePipe.h"
+
 namespace fake {
 
 Windows& win() {
@@ -163,8 +165,10 @@ BOOL WINAPI SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS t) {
   return win().setCommTimeoutsOk;
 }
 
-BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped) {
   if (Recording(__func__)) Record("ReadFile(" + Pointer(file) + "," + std::to_string(toRead) + ")");
+  if (file == fake::pipe().handle) return fake::PipeRead(buffer, toRead, read, overlapped);
   *read = 0;
   if (!file || file == INVALID_HANDLE_VALUE) return FALSE;
   if (win().reads.empty()) return TRUE;
@@ -177,10 +181,12 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   return TRUE;
 }
 
-BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped) {
   if (Recording(__func__)) {
     Record("WriteFile(" + Pointer(file) + "," + std::to_string(toWrite) + ")");
   }
+  if (file == fake::pipe().handle) return fake::PipeWrite(buffer, toWrite, written, overlapped);
   *written = 0;
   if (!file || file == INVALID_HANDLE_VALUE) return FALSE;
   DWORD count = toWrite;
