@@ -18,10 +18,15 @@ if(BRL_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The stand-in builds keyboard layouts of the XKB database with libxkbcommon.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(XKBCOMMON REQUIRED IMPORTED_TARGET xkbcommon)
 add_library(fakewin STATIC tools/fakewin/FakeWindows.cpp tools/fakewin/FakeKeyboard.cpp
-                           tools/fakewin/FakePipe.cpp)
+                           tools/fakewin/Layout.cpp tools/fakewin/WindowsLayouts.cpp
+                           tools/fakewin/XkbLayoutLoader.cpp tools/fakewin/FakePipe.cpp)
 target_include_directories(fakewin PUBLIC tools/fakewin)
 target_compile_options(fakewin PRIVATE ${WARNINGS})
+target_link_libraries(fakewin PRIVATE PkgConfig::XKBCOMMON)
 
 add_library(brlcore STATIC ${DRIVER_SOURCES})
 target_compile_options(brlcore PRIVATE ${DRIVER_FLAGS})

@@ -1,61 +1,165 @@
 #include "KeyboardLayout.h"
 
-KeyboardLayout KeyboardLayout::Foreground() {
+#include "DeadKeyTable.h"
+
+namespace {
+
+// VkKeyScan shift states of the four levels: none, Shift, AltGr (Ctrl+Alt), Shift+AltGr.
+const BYTE kShiftStates[KeyboardLayout::kLevels] = {0, 1, 6, 7};
+
+// Flag 4 of ToUnicodeEx leaves the thread's keyboard state alone (Windows 10 1607 on).
+const UINT kKeepState = 4;
+
+// Layout handles whose tables are kept: a user switches between a few layouts.
+const int kKeptLayouts = 8;
+
+// Keys whose characters a layout table holds: not the modifiers, the locks or
+// the numeric keypad, whose characters depend on Num Lock.
+bool HoldsCharacters(UINT vk) {
+  if (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE) return false;
+  if (vk >= VK_LSHIFT && vk <= VK_RMENU) return false;
+  return vk != VK_SHIFT && vk != VK_CONTROL && vk != VK_MENU && vk != VK_CAPITAL && vk != VK_PACKET;
+}
+
+WCHAR Wide(unsigned char ch) {
+  WCHAR wide = 0;
+  CHAR narrow = static_cast<CHAR>(ch);
+  return MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) == 1 ? wide : 0;
+}
+
+}  // namespace
+
+const KeyboardLayout& KeyboardLayout::Foreground() {
   HWND window = GetForegroundWindow();
   DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
-  return KeyboardLayout(GetKeyboardLayout(thread));
+  return Of(GetKeyboardLayout(thread));
 }
 
-SHORT KeyboardLayout::KeyFor(unsigned char ch) const {
-  SHORT key = VkKeyScanExA(static_cast<CHAR>(ch), handle);
-  return (key & 0xFF) == 0xFF ? -1 : key;
+const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
+  static KeyboardLayout kept[kKeptLayouts];
+  static int next = 0;
+  for (const KeyboardLayout& layout : kept) {
+    if (layout.learned && layout.handle == handle) return layout;
+  }
+  // The oldest learned layout makes room.
+  KeyboardLayout& layout = kept[next];
+  next = (next + 1) % kKeptLayouts;
+  layout.Learn(handle);
+  return layout;
 }
 
-BYTE KeyboardLayout::ScanCode(BYTE vk) const {
-  return static_cast<BYTE>(MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, handle));
+bool KeyboardLayout::Composes(unsigned char letter) const {
+  return letter >= 0xC0 && composes[letter - 0xC0];
 }
 
-SHORT KeyboardLayout::DeadKeyFor(unsigned char accent) const {
-  WCHAR wanted = 0;
-  CHAR narrow = static_cast<CHAR>(accent);
-  if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wanted, 1) != 1) return -1;
-  SHORT key = KeyFor(accent);
-  if (key != -1 && IsDeadKeyFor(key, wanted)) return key;
-  // The accent may also be a plain character on another key or level (^ on
-  // AltGr+9 in AZERTY, ´ on AltGr+' in US-International), which VkKeyScan finds
-  // first: look for the key and shift state whose dead key it is.
-  const BYTE shiftStates[] = {0, 1, 6};
-  for (UINT vk = 1; vk < 0xFF; ++vk) {
-    for (BYTE state : shiftStates) {
-      SHORT candidate = static_cast<SHORT>(state << 8 | vk);
-      if (IsDeadKeyFor(candidate, wanted)) return candidate;
+void KeyboardLayout::Learn(HKL layout) {
+  handle = layout;
+  learned = true;
+  keyCount = 0;
+  modifiers.shift = static_cast<BYTE>(MapVirtualKeyExA(VK_SHIFT, MAPVK_VK_TO_VSC, layout));
+  modifiers.ctrl = static_cast<BYTE>(MapVirtualKeyExA(VK_CONTROL, MAPVK_VK_TO_VSC, layout));
+  modifiers.alt = static_cast<BYTE>(MapVirtualKeyExA(VK_MENU, MAPVK_VK_TO_VSC, layout));
+  spaceScan = static_cast<BYTE>(MapVirtualKeyExA(VK_SPACE, MAPVK_VK_TO_VSC, layout));
+  for (UINT vk = 1; vk < 0xFF && keyCount < kMaxKeys; ++vk) {
+    if (!HoldsCharacters(vk)) continue;
+    UINT scan = MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout);
+    if (scan) LearnKey(static_cast<BYTE>(vk), static_cast<BYTE>(scan));
+  }
+  LearnCompositions();
+}
+
+void KeyboardLayout::LearnKey(BYTE vk, BYTE scan) {
+  Key& key = keys[keyCount];
+  key = Key();
+  key.vk = vk;
+  key.scan = scan;
+  bool any = false;
+  for (int caps = 0; caps < 2; ++caps) {
+    for (int level = 0; level < kLevels; ++level) {
+      WCHAR ch = 0;
+      Stroke stroke = {vk, scan, kShiftStates[level], 0};
+      int length = Translate(stroke, caps, kKeepState, &ch);
+      if (length < 0) {
+        key.dead[caps] = static_cast<BYTE>(key.dead[caps] | 1 << level);
+        EndDeadKey(kKeepState);
+        if (LearnAccentAlone(stroke, caps, ch)) {
+          key.accentAlone[caps] = static_cast<BYTE>(key.accentAlone[caps] | 1 << level);
+        }
+      }
+      // Two or more characters from one key are not one character's key.
+      if (length == 1 || length < 0) key.chars[caps][level] = ch;
+      any = any || key.chars[caps][level];
     }
   }
-  return -1;
+  if (any) ++keyCount;
 }
 
-bool KeyboardLayout::IsDeadKeyFor(SHORT key, WCHAR accent) const {
-  WCHAR typed = 0;
-  return IsDeadKey(key, &typed) && typed == accent;
-}
-
-bool KeyboardLayout::IsDeadKey(SHORT key, WCHAR* accent) const {
-  BYTE state[256] = {};
-  BYTE shiftState = static_cast<BYTE>(key >> 8);
-  if (shiftState & 1) state[VK_SHIFT] = 0x80;
-  if (shiftState & 2) state[VK_CONTROL] = 0x80;
-  if (shiftState & 4) state[VK_MENU] = 0x80;
-  UINT vk = key & 0xFF;
-  // Flag 4 leaves the thread's keyboard state alone (Windows 10 1607 on).
-  const UINT keepState = 4;
-  WCHAR text[4] = {};
-  if (ToUnicodeEx(vk, ScanCode(static_cast<BYTE>(vk)), state, text, 4, keepState, handle) >= 0) {
-    return false;
+void KeyboardLayout::LearnCompositions() {
+  for (int letter = 0xC0; letter <= 0xFF; ++letter) {
+    composes[letter - 0xC0] = LearnComposition(static_cast<unsigned char>(letter));
   }
-  // Older Windows keeps the dead key pending for this thread: a space ends it.
+}
+
+// Types the accent's dead key then the base letter's key into the thread's own
+// keyboard state, as the focused application would, and compares the result.
+bool KeyboardLayout::LearnComposition(unsigned char letter) {
+  const char* sequence = DeadKeyTable::Sequence(letter);
+  if (!sequence) return false;
+  Stroke dead = DeadKeyFor(Wide(static_cast<unsigned char>(sequence[0])), false);
+  Stroke base = KeyFor(static_cast<unsigned char>(sequence[1]), false);
+  if (!dead.vk || !base.vk) return false;
+  WCHAR typed = 0;
+  if (Translate(dead, false, 0, &typed) >= 0) return false;
+  int length = Translate(base, false, 0, &typed);
+  if (length < 0) EndDeadKey(0);
+  return length == 1 && typed == Wide(letter);
+}
+
+// Types the dead key then a space into the thread's own keyboard state: most
+// layouts then type the accent, a few something else (" for ¨ on Swiss French).
+bool KeyboardLayout::LearnAccentAlone(const Stroke& dead, bool capsLock, WCHAR accent) {
+  WCHAR typed = 0;
+  if (Translate(dead, capsLock, 0, &typed) >= 0) return false;
+  int length = Translate({VK_SPACE, spaceScan, 0, 0}, false, 0, &typed);
+  if (length < 0) EndDeadKey(0);
+  return length == 1 && typed == accent;
+}
+
+int KeyboardLayout::Translate(const Stroke& stroke, bool capsLock, UINT flags, WCHAR* ch) const {
+  BYTE state[256] = {};
+  if (stroke.shiftState & 1) state[VK_SHIFT] = 0x80;
+  if (stroke.shiftState & 2) state[VK_CONTROL] = 0x80;
+  if (stroke.shiftState & 4) state[VK_MENU] = 0x80;
+  if (capsLock) state[VK_CAPITAL] = 0x01;
+  WCHAR text[4] = {};
+  int length = ToUnicodeEx(stroke.vk, stroke.scan, state, text, 4, flags, handle);
+  *ch = text[0];
+  return length;
+}
+
+// A dead key stays pending in the thread's keyboard state where Windows keeps it
+// (before Windows 10 1607, or without flag 4): a space ends it, or a second
+// space where the first was taken by a chained dead key.
+void KeyboardLayout::EndDeadKey(UINT flags) const {
   const BYTE none[256] = {};
   WCHAR ignored[4];
-  ToUnicodeEx(VK_SPACE, ScanCode(VK_SPACE), none, ignored, 4, keepState, handle);
-  if (accent) *accent = text[0];
-  return true;
+  for (int tries = 0; tries < 3; ++tries) {
+    if (ToUnicodeEx(VK_SPACE, spaceScan, none, ignored, 4, flags, handle) >= 0) return;
+  }
+}
+
+// Levels in order, so that the fewest modifiers win; a key's plain character
+// before another key's dead one.
+Stroke KeyboardLayout::Find(WCHAR ch, bool capsLock, bool dead, bool alone) const {
+  int caps = capsLock ? 1 : 0;
+  for (int level = 0; ch && level < kLevels; ++level) {
+    for (int i = 0; i < keyCount; ++i) {
+      const Key& key = keys[i];
+      if (key.chars[caps][level] == ch && ((key.dead[caps] >> level) & 1) == dead &&
+          (!alone || ((key.accentAlone[caps] >> level) & 1))) {
+        return {key.vk, key.scan, kShiftStates[level], 0};
+      }
+    }
+  }
+  return {};
 }

@@ -1,31 +1,79 @@
-// A Windows keyboard layout, asked which key types a character.
+// A Windows keyboard layout, learned once from its handle: the key and level
+// (none, Shift, AltGr, Shift+AltGr) that types each character with Caps Lock off
+// and on, its dead keys, and which of the dead-key table's letters its dead keys
+// compose. Later questions are answered from what was learned, without Win32 calls.
 #pragma once
 
 #include <windows.h>
+
+// One key with its VkKeyScan shift state (bit 0 Shift, 1 Ctrl, 2 Alt) and the scan
+// code it is sent with; or, when vk is 0, a Unicode code unit typed as such.
+struct Stroke {
+  BYTE vk;
+  BYTE scan;
+  BYTE shiftState;
+  WCHAR unicode;
+};
+
+// The scan codes of Shift, Ctrl and Alt on a layout.
+struct ModifierScans {
+  BYTE shift;
+  BYTE ctrl;
+  BYTE alt;
+};
 
 class KeyboardLayout {
  public:
   // The layout of the thread that owns the foreground window, since that is where
   // keystrokes land; the calling thread's layout when no window has the focus.
-  static KeyboardLayout Foreground();
+  static const KeyboardLayout& Foreground();
+  // The layout with that handle, learned the first time it is seen; the last few
+  // handles seen are kept.
+  static const KeyboardLayout& Of(HKL handle);
 
-  explicit KeyboardLayout(HKL handle) : handle(handle) {}
-
-  // VkKeyScan's answer: virtual key in the low byte, shift state in the high byte;
-  // -1 when the layout cannot produce the character.
-  SHORT KeyFor(unsigned char ch) const;
-  BYTE ScanCode(BYTE vk) const;
-  // The key and shift state, as KeyFor answers, of the dead key that types
-  // accent and combines it with the next letter; -1 when the layout has the
-  // accent on no dead key.
-  SHORT DeadKeyFor(unsigned char accent) const;
-  // Whether that key, in that shift state, is a dead key; its accent, if asked.
-  bool IsDeadKey(SHORT key, WCHAR* accent = nullptr) const;
   HKL Handle() const { return handle; }
+  const ModifierScans& Modifiers() const { return modifiers; }
+  // The key that types ch as a character of its own (not a dead key) with Caps
+  // Lock as given; vk 0 when the layout has none.
+  Stroke KeyFor(WCHAR ch, bool capsLock) const { return Find(ch, capsLock, false, false); }
+  // The dead key whose accent is ch; vk 0 when the layout has none.
+  Stroke DeadKeyFor(WCHAR accent, bool capsLock) const {
+    return Find(accent, capsLock, true, false);
+  }
+  // The dead key that, followed by a space, types accent itself; vk 0 when none.
+  Stroke AccentKeyFor(WCHAR accent, bool capsLock) const {
+    return Find(accent, capsLock, true, true);
+  }
+  // Whether the dead key of the letter's accent followed by its base letter types
+  // exactly that letter of the dead-key table on this layout.
+  bool Composes(unsigned char letter) const;
+
+  static const int kLevels = 4;
 
  private:
-  // Whether that key, in that shift state, is a dead key for accent.
-  bool IsDeadKeyFor(SHORT key, WCHAR accent) const;
+  struct Key {
+    BYTE vk;
+    BYTE scan;
+    WCHAR chars[2][kLevels];  // by Caps Lock off/on and level; 0 = none
+    BYTE dead[2];             // bit per level: that character is a dead key
+    BYTE accentAlone[2];      // bit per level: that dead key and a space type its accent
+  };
+  static const int kMaxKeys = 128;
 
-  HKL handle;
+  void Learn(HKL layout);
+  void LearnKey(BYTE vk, BYTE scan);
+  void LearnCompositions();
+  bool LearnComposition(unsigned char letter);
+  bool LearnAccentAlone(const Stroke& dead, bool capsLock, WCHAR accent);
+  int Translate(const Stroke& stroke, bool capsLock, UINT flags, WCHAR* ch) const;
+  void EndDeadKey(UINT flags) const;
+  Stroke Find(WCHAR ch, bool capsLock, bool dead, bool alone) const;
+
+  HKL handle = nullptr;
+  bool learned = false;
+  ModifierScans modifiers = {};
+  BYTE spaceScan = 0;
+  int keyCount = 0;
+  Key keys[kMaxKeys] = {};
+  bool composes[64] = {};
 };

@@ -1,42 +1,46 @@
 #include "Keystrokes.h"
 
 void Keystrokes::Press(const Stroke& stroke) {
-  if (stroke.vk) {
-    PressKey(stroke.vk, stroke.shiftState & 1, stroke.shiftState & 2, stroke.shiftState & 4);
-  } else if (stroke.unicode) {
-    UnicodeEvent(stroke.unicode, 0);
+  if (!stroke.vk) {
+    if (stroke.unicode) UnicodeEvent(stroke.unicode, 0);
+    return;
   }
+  if (!ShiftAfterAltGr(stroke.shiftState)) Shift(stroke.shiftState, 0);
+  AltGr(stroke.shiftState, 0);
+  if (ShiftAfterAltGr(stroke.shiftState)) Shift(stroke.shiftState, 0);
+  KeyEvent(stroke.vk, stroke.scan, 0);
 }
 
 void Keystrokes::Release(const Stroke& stroke) {
-  if (stroke.vk) {
-    ReleaseKey(stroke.vk, stroke.shiftState & 1, stroke.shiftState & 2, stroke.shiftState & 4);
-  } else if (stroke.unicode) {
-    UnicodeEvent(stroke.unicode, KEYEVENTF_KEYUP);
+  if (!stroke.vk) {
+    if (stroke.unicode) UnicodeEvent(stroke.unicode, KEYEVENTF_KEYUP);
+    return;
   }
+  KeyEvent(stroke.vk, stroke.scan, KEYEVENTF_KEYUP);
+  if (ShiftAfterAltGr(stroke.shiftState)) Shift(stroke.shiftState, KEYEVENTF_KEYUP);
+  AltGr(stroke.shiftState, KEYEVENTF_KEYUP);
+  if (!ShiftAfterAltGr(stroke.shiftState)) Shift(stroke.shiftState, KEYEVENTF_KEYUP);
 }
 
-void Keystrokes::PressKey(BYTE vk, int shift, int ctrl, int alt) {
-  if (shift) KeyEvent(VK_SHIFT, 0);
-  if (ctrl) KeyEvent(VK_CONTROL, 0);
-  if (alt) KeyEvent(VK_MENU, 0);
-  KeyEvent(vk, 0);
+void Keystrokes::Shift(BYTE shiftState, DWORD flags) {
+  if (shiftState & 1) KeyEvent(VK_SHIFT, modifiers.shift, flags);
 }
 
-void Keystrokes::ReleaseKey(BYTE vk, int shift, int ctrl, int alt) {
-  KeyEvent(vk, KEYEVENTF_KEYUP);
-  if (alt) KeyEvent(VK_MENU, KEYEVENTF_KEYUP);
-  if (ctrl) KeyEvent(VK_CONTROL, KEYEVENTF_KEYUP);
-  if (shift) KeyEvent(VK_SHIFT, KEYEVENTF_KEYUP);
+// Ctrl then Alt going down, Alt then Ctrl coming up.
+void Keystrokes::AltGr(BYTE shiftState, DWORD flags) {
+  bool up = flags & KEYEVENTF_KEYUP;
+  if ((shiftState & 2) && !up) KeyEvent(VK_CONTROL, modifiers.ctrl, flags);
+  if (shiftState & 4) KeyEvent(VK_MENU, modifiers.alt, flags);
+  if ((shiftState & 2) && up) KeyEvent(VK_CONTROL, modifiers.ctrl, flags);
 }
 
 void Keystrokes::VirtualKey(BYTE vk, bool up) {
   DWORD flags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
-  keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)), flags, 0);
+  KeyEvent(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)), flags);
 }
 
-void Keystrokes::KeyEvent(BYTE vk, DWORD flags) {
-  keybd_event(vk, layout.ScanCode(vk), flags, 0);
+void Keystrokes::KeyEvent(BYTE vk, BYTE scan, DWORD flags) {
+  keybd_event(vk, scan, flags, 0);
 }
 
 void Keystrokes::UnicodeEvent(WCHAR ch, DWORD flags) {

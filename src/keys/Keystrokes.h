@@ -4,33 +4,29 @@
 
 #include "KeyboardLayout.h"
 
-// One key with its VkKeyScan shift state (bit 0 Shift, 1 Ctrl, 2 Alt), or, when
-// vk is 0, a Unicode code unit typed as such.
-struct Stroke {
-  BYTE vk;
-  BYTE shiftState;
-  WCHAR unicode;
-};
-
 class Keystrokes {
  public:
-  explicit Keystrokes(const KeyboardLayout& layout) : layout(layout) {}
+  explicit Keystrokes(const ModifierScans& modifiers) : modifiers(modifiers) {}
 
-  // Modifiers down (Shift, Ctrl, Alt), then the key; or the Unicode key-down.
+  // Modifiers down, then the key; or the Unicode key-down. Shift, Ctrl, Alt in
+  // that order, except for Shift+AltGr: Ctrl and Alt first, then Shift, so that
+  // Ctrl+Shift and Alt+Shift, the usual input-language hotkeys, are never held
+  // alone.
   void Press(const Stroke& stroke);
   // The key up, then the modifiers in reverse order; or the Unicode key-up.
   void Release(const Stroke& stroke);
-  void PressKey(BYTE vk, int shift, int ctrl, int alt);
-  void ReleaseKey(BYTE vk, int shift, int ctrl, int alt);
   // A virtual key from the display, as it is, without modifiers; the keys of the
   // extended block (arrows, Home, Delete, right Ctrl and Alt...) marked extended,
   // so that they are not read as their numeric-keypad twins.
   static void VirtualKey(BYTE vk, bool up);
 
  private:
-  void KeyEvent(BYTE vk, DWORD flags);
+  void Shift(BYTE shiftState, DWORD flags);
+  void AltGr(BYTE shiftState, DWORD flags);
+  static bool ShiftAfterAltGr(BYTE shiftState) { return (shiftState & 7) == 7; }
+  static void KeyEvent(BYTE vk, BYTE scan, DWORD flags);
   static void UnicodeEvent(WCHAR ch, DWORD flags);
   static bool IsExtended(BYTE vk);
 
-  KeyboardLayout layout;
+  ModifierScans modifiers;
 };

@@ -3,32 +3,56 @@
 #include "DeadKeyTable.h"
 
 TypingPlan TypingPlan::For(unsigned char ch) {
-  KeyboardLayout layout = KeyboardLayout::Foreground();
+  const KeyboardLayout& layout = KeyboardLayout::Foreground();
+  bool capsLock = GetKeyState(VK_CAPITAL) & 1;
   TypingPlan plan;
   plan.planned = true;
   plan.layout = layout.Handle();
-  const char* sequence = DeadKeyTable::Sequence(ch);
-  SHORT deadKey = sequence ? layout.DeadKeyFor(static_cast<unsigned char>(sequence[0])) : -1;
-  if (deadKey != -1) {
-    plan.accented = true;
-    plan.accent = StrokeOf(deadKey);
-    plan.key = StrokeFor(layout, static_cast<unsigned char>(sequence[1]));
-  } else {
-    plan.key = StrokeFor(layout, ch);
-    // An accent whose only key is dead would wait for the next letter and combine
-    // with it: the dead key then a space types the accent itself.
-    if (plan.key.vk &&
-        layout.IsDeadKey(static_cast<SHORT>(plan.key.shiftState << 8 | plan.key.vk))) {
-      plan.accented = true;
-      plan.accent = plan.key;
-      plan.key = StrokeFor(layout, ' ');
-    }
-  }
+  plan.modifiers = layout.Modifiers();
+  if (plan.ThroughDeadKey(layout, ch, capsLock)) return plan;
+  CHAR narrow = static_cast<CHAR>(ch);
+  WCHAR wide = 0;
+  if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
+  plan.key = layout.KeyFor(wide, capsLock);
+  if (plan.key.vk || plan.AccentAlone(layout, wide, capsLock)) return plan;
+  plan.key = ch < 0x20 ? ControlKey(layout.Handle(), ch) : Stroke();
+  // No key on this layout: typed as the character itself.
+  if (!plan.key.vk) plan.key.unicode = wide;
   return plan;
 }
 
+bool TypingPlan::ThroughDeadKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock) {
+  if (!layout.Composes(ch)) return false;
+  const char* sequence = DeadKeyTable::Sequence(ch);
+  WCHAR wide[2] = {};
+  if (MultiByteToWideChar(CP_ACP, 0, sequence, 2, wide, 2) != 2) return false;
+  accent = layout.DeadKeyFor(wide[0], capsLock);
+  key = layout.KeyFor(wide[1], capsLock);
+  accented = accent.vk && key.vk;
+  return accented;
+}
+
+// An accent whose only key is dead would wait for the next letter and combine
+// with it: the dead key then a space types the accent itself, where the layout
+// confirmed that it does.
+bool TypingPlan::AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLock) {
+  accent = layout.AccentKeyFor(ch, capsLock);
+  key = layout.KeyFor(' ', capsLock);
+  accented = accent.vk && key.vk;
+  return accented;
+}
+
+// Control characters the layout types with Ctrl and a letter, as VkKeyScan says.
+Stroke TypingPlan::ControlKey(HKL layout, unsigned char ch) {
+  SHORT found = VkKeyScanExA(static_cast<CHAR>(ch), layout);
+  if ((found & 0xFF) == 0xFF) return {};
+  BYTE vk = static_cast<BYTE>(found & 0xFF);
+  BYTE scan = static_cast<BYTE>(MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout));
+  return {vk, scan, static_cast<BYTE>((found >> 8) & 7), 0};
+}
+
 void TypingPlan::Press() const {
-  Keystrokes keys{KeyboardLayout(layout)};
+  Keystrokes keys(modifiers);
   if (accented) {
     keys.Press(accent);
     keys.Release(accent);
@@ -37,7 +61,7 @@ void TypingPlan::Press() const {
 }
 
 void TypingPlan::Release() const {
-  Keystrokes{KeyboardLayout(layout)}.Release(key);
+  Keystrokes(modifiers).Release(key);
 }
 
 bool TypingPlan::operator==(const TypingPlan& other) const {
@@ -46,22 +70,5 @@ bool TypingPlan::operator==(const TypingPlan& other) const {
 }
 
 bool TypingPlan::Same(const Stroke& a, const Stroke& b) {
-  return a.vk == b.vk && a.shiftState == b.shiftState && a.unicode == b.unicode;
-}
-
-Stroke TypingPlan::StrokeOf(SHORT key) {
-  Stroke stroke = Stroke();
-  stroke.vk = static_cast<BYTE>(key & 0xFF);
-  stroke.shiftState = static_cast<BYTE>((key >> 8) & 0xFF);
-  return stroke;
-}
-
-Stroke TypingPlan::StrokeFor(const KeyboardLayout& layout, unsigned char ch) {
-  SHORT key = layout.KeyFor(ch);
-  if (key != -1) return StrokeOf(key);
-  // No key on this layout: typed as the character itself.
-  Stroke stroke = Stroke();
-  CHAR narrow = static_cast<CHAR>(ch);
-  if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &stroke.unicode, 1) != 1) stroke.unicode = 0;
-  return stroke;
+  return a.vk == b.vk && a.scan == b.scan && a.shiftState == b.shiftState && a.unicode == b.unicode;
 }

@@ -1,7 +1,11 @@
-// How one character from the display is typed on one layout: for an accented
-// letter of the dead-key table, the accent's dead key is struck first; then the
-// character's own key (or Unicode input) is held while the display holds it. An
-// accent whose key is dead is struck, then a space is held.
+// How one character from the display is typed on one layout, with the Caps Lock
+// state the user set, in this order: for an accented letter of the dead-key
+// table, its accent's dead key and then its base letter, where the layout
+// confirmed that they compose to exactly that letter; else the character's own
+// key on any level; else, for an accent whose only key is dead, that dead key and
+// a space; else Unicode input. Caps Lock never changes the text: each key and
+// level is the one that types the character with Caps Lock as it is. The dead key
+// is struck before the held key, which stays down while the display holds it.
 #pragma once
 
 #include "Keystrokes.h"
@@ -22,12 +26,14 @@ class TypingPlan {
   bool operator!=(const TypingPlan& other) const { return !(*this == other); }
 
  private:
-  static Stroke StrokeOf(SHORT key);
-  static Stroke StrokeFor(const KeyboardLayout& layout, unsigned char ch);
+  bool ThroughDeadKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock);
+  bool AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLock);
+  static Stroke ControlKey(HKL layout, unsigned char ch);
   static bool Same(const Stroke& a, const Stroke& b);
 
   bool planned = false;
   HKL layout = nullptr;
+  ModifierScans modifiers = {};
   bool accented = false;
   Stroke accent = {};
   Stroke key = {};

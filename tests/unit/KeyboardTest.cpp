@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
 
 #include <map>
 
@@ -22,15 +24,18 @@ Calls Events() {
   return fake::Calls({"keybd_event", "SendInput"});
 }
 
-// "keybd_event(vk,scan,flags,0)" or "SendInput(unicode X down|up)".
+// "keybd_event(vk,scan,flags,0)" or "SendInput(unicode X down|up)": down unless
+// KEYEVENTF_KEYUP is set, whatever other flags are.
 bool IsDown(const std::string& event) {
   if (event.compare(0, 9, "SendInput") == 0) return event.find(" down)") != std::string::npos;
-  return event.compare(event.size() - 5, 5, ",0,0)") == 0;
+  size_t flags = event.rfind(',', event.size() - 4) + 1;
+  return !(std::stoul(event.substr(flags), nullptr, 16) & KEYEVENTF_KEYUP);
 }
 
+// The event without its direction: "keybd_event(vk,scan" or "SendInput(unicode X".
 std::string KeyOf(const std::string& event) {
   if (event.compare(0, 9, "SendInput") == 0) return event.substr(0, event.rfind(' '));
-  return event.substr(0, event.size() - 4);
+  return event.substr(0, event.rfind(',', event.size() - 4));
 }
 
 // Press and release of one character, as the display sends them.
@@ -124,29 +129,133 @@ TEST(KeyboardTest, UnitedStatesInternational) {
         });
 }
 
-// Every character 0x20-0xFF on every modelled layout arrives in the focused
-// application as exactly itself, with no key left down and no dead key pending;
-// a character the layout types by a key never goes through Unicode input.
-TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryLayout) {
-  for (HKL layout :
-       {fake::kUnitedStates, fake::kUnitedStatesInternational, fake::kFrench, fake::kGerman}) {
+// What typing the text on layouts showed: counts, and the first few failures.
+struct TextProof {
+  int characters = 0;
+  int sentences = 0;
+  int failures = 0;
+  std::string examples;
+};
+
+// Bare accents before letters, accented capitals and signs, in Windows-1252.
+const char* const kSentences[] = {
+    "No\xEBl \xE0 l'\xE9"
+    "cole, \xC9T\xC9 \xC7"
+    "A \xCEle",
+    "^a ~n \xA8"
+    "e \xB4i `o \xB8"
+    "c ^ ~",
+    "\x80 5% @ #{[|]} \xAB\xA7\xBB \xB5\xB0 \xDF\xFF\xD1"};
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size(), 0);
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                      static_cast<int>(wide.size()));
+  return wide;
+}
+
+// Whether one key of the layout, with its modifiers, types ch as a character.
+bool TypedByOneKey(HKL layout, unsigned char ch, WCHAR expected) {
+  SHORT key = VkKeyScanExA(static_cast<CHAR>(ch), layout);
+  if (key == -1) return false;
+  BYTE state[256] = {};
+  state[VK_SHIFT] = key & 0x100 ? 0x80 : 0;
+  state[VK_CONTROL] = key & 0x200 ? 0x80 : 0;
+  state[VK_MENU] = key & 0x400 ? 0x80 : 0;
+  WCHAR typed[4] = {};
+  return ToUnicodeEx(key & 0xFF, 0, state, typed, 4, 4, layout) == 1 && typed[0] == expected;
+}
+
+// Types text on the foreground layout, Caps Lock as given: it arrives as exactly
+// itself, no key stays down, no dead key is pending, Caps Lock is as it was; with
+// Caps Lock off, what one key types never goes through Unicode input.
+void Check(const std::string& name, HKL layout, bool capsLock, const std::string& text,
+           TextProof& proof) {
+  fake::Reset();
+  fake::SetForegroundLayout(layout);
+  fake::SetCapsLock(capsLock);
+  bool byKey = !capsLock && text.size() == 1 &&
+               TypedByOneKey(layout, static_cast<unsigned char>(text[0]), Wide(text)[0]);
+  for (char ch : text) {
+    Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
+    Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
+  }
+  const fake::Windows& w = fake::win();
+  bool unicode = !fake::Calls({"SendInput"}).empty();
+  if (w.typed == Wide(text) && w.keysDown.empty() && !w.pendingDead && w.capsLock == capsLock &&
+      !(byKey && unicode)) {
+    return;
+  }
+  if (++proof.failures > 5) return;
+  std::string arrived;
+  for (wchar_t typed : w.typed) arrived += typed < 0x100 ? std::string(1, char(typed)) : "?";
+  char line[160];
+  snprintf(line, sizeof line, "%s%s: \"%s\" arrived as \"%s\"%s%s\n", name.c_str(),
+           capsLock ? " with Caps Lock" : "", text.c_str(), arrived.c_str(),
+           w.keysDown.empty() && !w.pendingDead ? "" : ", a key left down or pending",
+           byKey && unicode ? ", by Unicode input" : "");
+  proof.examples += line;
+}
+
+// Every character 0x20-0xFF of Windows-1252 and the sentences, Caps Lock off and on.
+void TypeEverything(const std::string& name, HKL layout, TextProof& proof) {
+  for (bool capsLock : {false, true}) {
     for (int ch = 0x20; ch < 0x100; ++ch) {
-      CHAR narrow = static_cast<CHAR>(ch);
-      WCHAR expected = 0;
-      MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &expected, 1);
-      fake::Reset();
-      fake::SetForegroundLayout(layout);
-      bool byKey = VkKeyScanExA(narrow, layout) != -1;
-      Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
-      Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
-      const fake::Windows& w = fake::win();
-      EXPECT_EQ(std::wstring(1, expected), w.typed) << "character " << std::hex << ch;
-      EXPECT_TRUE(w.keysDown.empty() && !w.pendingDead) << "character " << std::hex << ch;
-      if (byKey) {
-        EXPECT_TRUE(fake::Calls({"SendInput"}).empty()) << std::hex << ch;
-      }
+      Check(name, layout, capsLock, std::string(1, static_cast<char>(ch)), proof);
+      ++proof.characters;
+    }
+    for (const char* sentence : kSentences) {
+      Check(name, layout, capsLock, sentence, proof);
+      ++proof.sentences;
     }
   }
+}
+
+TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryHandMadeLayout) {
+  TextProof proof;
+  const std::pair<const char*, HKL> layouts[] = {
+      {"US", fake::kUnitedStates},
+      {"US-International", fake::kUnitedStatesInternational},
+      {"French", fake::kFrench},
+      {"German", fake::kGerman},
+      {"Belgian (Period)", fake::kBelgianPeriod},
+      {"Swiss French", fake::kSwissFrench},
+      {"Canadian Multilingual", fake::kCanadianMultilingual}};
+  for (const auto& [name, layout] : layouts) TypeEverything(name, layout, proof);
+  EXPECT_EQ(0, proof.failures) << proof.examples;
+}
+
+// The layouts of the XKB database listed in tests/layouts/xkb-latin.txt.
+TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryXkbLayout) {
+  std::string list = __FILE__;
+  list.replace(list.rfind("unit/"), std::string::npos, "layouts/xkb-latin.txt");
+  FILE* file = fopen(list.c_str(), "r");
+  ASSERT_NE(nullptr, file) << list;
+  TextProof proof;
+  int layouts = 0;
+  std::string skipped;
+  char line[256], layout[64], variant[64];
+  while (fgets(line, sizeof line, file)) {
+    if (line[0] < 'a' || line[0] > 'z') continue;
+    if (sscanf(line, "%63[a-z0-9_-](%63[^)])", layout, variant) < 1) continue;
+    if (!strchr(line, '(') || strchr(line, '(') > strchr(line, ' ')) variant[0] = 0;
+    std::string name = variant[0] ? std::string(layout) + "(" + variant + ")" : layout;
+    HKL handle = fake::XkbLayout(layout, variant);
+    if (!handle) {
+      skipped += " " + name;
+      continue;
+    }
+    ++layouts;
+    TypeEverything(name, handle, proof);
+  }
+  fclose(file);
+  printf(
+      "XKB layouts: %d typed, not compiled:%s; %d characters and %d sentences, Caps Lock off "
+      "and on; %d failures\n",
+      layouts, skipped.empty() ? " none" : skipped.c_str(), proof.characters, proof.sentences,
+      proof.failures);
+  EXPECT_GE(layouts, 60);
+  EXPECT_EQ(0, proof.failures) << proof.examples;
 }
 
 TEST(KeyboardTest, DownOfExactlyOnePresses) {

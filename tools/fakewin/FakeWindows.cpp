@@ -293,12 +293,18 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
         Record("SendInput(unicode " + Hex(k.wScan) +
                ((k.dwFlags & KEYEVENTF_KEYUP) ? " up)" : " down)"));
       }
-      fake::DeliverUnicode(k.wScan, k.dwFlags & KEYEVENTF_KEYUP);
     } else {
       if (Recording(__func__)) {
         Record("SendInput(type " + Hex(inputs[i].type) + ",vk " + Hex(k.wVk) + ",scan " +
                Hex(k.wScan) + ",flags " + Hex(k.dwFlags) + ")");
       }
+    }
+    // Down or up from KEYEVENTF_KEYUP alone, whatever the other flags.
+    if (inputs[i].type != INPUT_KEYBOARD) continue;
+    if (k.dwFlags & KEYEVENTF_UNICODE) {
+      fake::DeliverUnicode(k.wScan, k.dwFlags & KEYEVENTF_KEYUP);
+    } else {
+      fake::DeliverKey(static_cast<BYTE>(k.wVk), k.dwFlags & KEYEVENTF_KEYUP);
     }
   }
   return count;

@@ -61,10 +61,14 @@ struct Windows {
   std::map<HWND, DWORD> windowThreads;
 
   // The focused application: the text the injected key events typed on the
-  // foreground layout, the dead key waiting for its letter, the keys held down.
+  // foreground layout, the dead key waiting for its letter, the keys held down
+  // (virtual keys, and Unicode keys as 0x10000 plus their code unit).
   std::wstring typed;
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
+  bool capsLock = false;  // toggled by VK_CAPITAL going down
+  // The dead key ToUnicodeEx keeps for the calling thread until its next key.
+  WCHAR translatedDead = 0;
 
   std::vector<std::string> executionStates;  // SetThreadExecutionState flags, in hex
   void (*onMessageBox)() = nullptr;          // runs inside MessageBoxA, as a modal loop would
@@ -97,6 +101,13 @@ extern const HKL kUnitedStates;
 extern const HKL kFrench;
 extern const HKL kGerman;
 extern const HKL kUnitedStatesInternational;
+extern const HKL kBelgianPeriod;
+extern const HKL kSwissFrench;
+extern const HKL kCanadianMultilingual;
+// A layout of the XKB keyboard database (rules evdev, model pc105) compiled with
+// libxkbcommon, as Windows would install it; null when it cannot be compiled.
+// Each call installs a new layout under a new handle.
+HKL XkbLayout(const char* layout, const char* variant);
 
 // Injected events as the focused application receives them.
 void DeliverKey(BYTE vk, bool up);
@@ -104,5 +115,7 @@ void DeliverUnicode(WCHAR ch, bool up);
 
 // A foreground window owned by a thread with the given layout.
 void SetForegroundLayout(HKL layout);
+// Caps Lock as the user left it: GetKeyState(VK_CAPITAL)'s toggled bit.
+void SetCapsLock(bool on);
 
 }  // namespace fake

@@ -57,6 +57,7 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
 #define VK_MENU 0x12
+#define VK_CAPITAL 0x14
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
 #define VK_PRIOR 0x21
@@ -73,9 +74,12 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define VK_LWIN 0x5B
 #define VK_RWIN 0x5C
 #define VK_APPS 0x5D
+#define VK_NUMPAD0 0x60
 #define VK_DIVIDE 0x6F
+#define VK_LSHIFT 0xA0
 #define VK_RCONTROL 0xA3
 #define VK_RMENU 0xA5
+#define VK_PACKET 0xE7
 #define ES_SYSTEM_REQUIRED 0x00000001
 #define ES_DISPLAY_REQUIRED 0x00000002
 #define ES_CONTINUOUS 0x80000000
@@ -168,6 +172,7 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size);
 HWND WINAPI GetForegroundWindow(void);
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 HKL WINAPI GetKeyboardLayout(DWORD threadId);
+SHORT WINAPI GetKeyState(int vk);
 int WINAPI ToUnicodeEx(UINT vk, UINT scan, const BYTE* keyState, LPWSTR buffer, int size,
                        UINT flags, HKL layout);
 typedef DWORD EXECUTION_STATE;
