@@ -5,11 +5,14 @@
 // come with it.
 #pragma once
 
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
-#include <map>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "FakeWindows.h"
 
@@ -27,45 +30,80 @@ class KeyState {
 
   // Aborts, naming the key, when any key is still down.
   void ExpectAllUp(const char* when) const {
-    for (const auto& [key, isDown] : down) {
-      if (isDown) {
-        fprintf(stderr, "key %s still down %s\n", key.c_str(), when);
-        abort();
-      }
-    }
+    if (down.empty()) return;
+    char name[16];
+    Name(down.front(), name, sizeof name);
+    fprintf(stderr, "key %s still down %s\n", name, when);
+    abort();
   }
 
  private:
-  // One recorded call; other calls than key events are ignored.
-  void Read(const char* call) {
-    unsigned type = 0, vk = 0, scan = 0, flags = 0;
-    char upOrDown[5] = {};
-    if (sscanf(call, "keybd_event(%X,%X,%X,", &vk, &scan, &flags) == 3) {
-      Event(vk, scan, flags & ~KEYEVENTF_UNICODE);  // keybd_event knows no Unicode input
-    } else if (sscanf(call, "SendInput(unicode %X %4[a-z])", &scan, upOrDown) == 2) {
-      Event(0, scan, KEYEVENTF_UNICODE | (upOrDown[0] == 'u' ? KEYEVENTF_KEYUP : 0));
-    } else if (sscanf(call, "SendInput(type %X,vk %X,scan %X,flags %X)", &type, &vk, &scan,
-                      &flags) == 4 &&
-               type == INPUT_KEYBOARD) {
-      Event(vk, scan, flags);
+  static const unsigned kScanCode = 0x0008;  // KEYEVENTF_SCANCODE
+  // Keys by kind: a virtual key, a scan code (bit 8: E0), a Unicode character.
+  enum Kind : unsigned { kVirtualKey = 0, kScan = 1u << 16, kCharacter = 2u << 16 };
+
+  // Hexadecimal digits at text, moved past them and the one separator after.
+  static unsigned Hex(const char*& text) {
+    unsigned value = 0;
+    for (; isxdigit(static_cast<unsigned char>(*text)); ++text) {
+      value = value << 4 | (isdigit(static_cast<unsigned char>(*text)) ? *text - '0'
+                                                                       : (*text | 0x20) - 'a' + 10);
     }
+    if (*text) ++text;
+    return value;
   }
 
-  static const unsigned kScanCode = 0x0008;  // KEYEVENTF_SCANCODE
+  static bool Starts(const char*& text, const char* prefix) {
+    size_t length = strlen(prefix);
+    if (strncmp(text, prefix, length) != 0) return false;
+    text += length;
+    return true;
+  }
+
+  // One recorded call, as FakeWindows.cpp writes it; other calls are ignored.
+  void Read(const char* call) {
+    if (Starts(call, "keybd_event(")) {
+      unsigned vk = Hex(call), scan = Hex(call), flags = Hex(call);
+      Event(vk, scan, flags & ~KEYEVENTF_UNICODE);  // keybd_event knows no Unicode input
+    } else if (Starts(call, "SendInput(unicode ")) {
+      unsigned ch = Hex(call);
+      Event(0, ch, KEYEVENTF_UNICODE | (Starts(call, "up") ? KEYEVENTF_KEYUP : 0));
+    } else if (Starts(call, "SendInput(type ")) {
+      unsigned type = Hex(call);
+      unsigned vk = Starts(call, "vk ") ? Hex(call) : 0;
+      unsigned scan = Starts(call, "scan ") ? Hex(call) : 0;
+      unsigned flags = Starts(call, "flags ") ? Hex(call) : 0;
+      if (type == INPUT_KEYBOARD) Event(vk, scan, flags);
+    }
+  }
 
   void Event(unsigned vk, unsigned scan, unsigned flags) {
-    char key[24];
+    unsigned key = kVirtualKey | (vk & 0xFF);
     if (flags & KEYEVENTF_UNICODE) {
-      snprintf(key, sizeof key, "U+%04X", scan);
+      key = kCharacter | (scan & 0xFFFF);
     } else if (flags & kScanCode) {
-      snprintf(key, sizeof key, "scan %s%02X", flags & KEYEVENTF_EXTENDEDKEY ? "E0 " : "", scan);
-    } else {
-      snprintf(key, sizeof key, "vk %02X", vk);
+      key = kScan | (flags & KEYEVENTF_EXTENDEDKEY ? 0x100 : 0) | (scan & 0xFF);
     }
-    down[key] = !(flags & KEYEVENTF_KEYUP);
+    auto found = std::find(down.begin(), down.end(), key);
+    if ((flags & KEYEVENTF_KEYUP) && found != down.end()) {
+      down.erase(found);
+    } else if (!(flags & KEYEVENTF_KEYUP) && found == down.end()) {
+      down.push_back(key);
+    }
   }
 
-  std::map<std::string, bool> down;
+  static void Name(unsigned key, char* name, size_t size) {
+    unsigned code = key & 0xFFFF;
+    if ((key & ~0xFFFFu) == kCharacter) {
+      snprintf(name, size, "U+%04X", code);
+    } else if ((key & ~0xFFFFu) == kScan) {
+      snprintf(name, size, "scan %s%02X", code & 0x100 ? "E0 " : "", code & 0xFF);
+    } else {
+      snprintf(name, size, "vk %02X", code);
+    }
+  }
+
+  std::vector<unsigned> down;  // a few at a time
 };
 
 inline void Require(bool condition, const char* what) {

@@ -76,7 +76,7 @@ struct Windows {
 
 Windows& win();
 void Reset();  // fresh state: US layout on the calling thread, no foreground window
-void Record(const std::string& call);
+void Record(std::string call);
 // Whether calls of that name are recorded; checked before their text is built.
 bool Recording(const char* name);
 std::string Hex(unsigned value);
