@@ -21,6 +21,8 @@ set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN} ${WINE_FLAVOUR} ${WINE_PREFIX})
 
+add_subdirectory(src/channel)
+add_subdirectory(src/loader)
 add_subdirectory(src/helper)
 if(WINE_FLAVOUR STREQUAL win64)
   add_subdirectory(src/bridge)

@@ -2,48 +2,14 @@
 
 #include <string.h>
 
-#include "../display/BrailleDisplay.h"
-#include "ImportPatch.h"
+#include "CallRedirects.h"
 
-namespace {
-
-HelperSession* session = nullptr;
-
-int BRL_CALLBACK ForwardChord(int code, int param) {
-  if (session) session->Chord(code, param);
-  return 0;
-}
-
-VOID WINAPI ForwardKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = scan;
-  input.ki.dwFlags = flags;
-  if (session) session->Input(kKeybdEvent, 1, &input);
-}
-
-UINT WINAPI ForwardSendInput(UINT count, LPINPUT inputs, int size) {
-  if (!inputs || size != static_cast<int>(sizeof(INPUT))) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  return session ? session->Input(kSendInput, count, inputs) : 0;
-}
-
-int WINAPI ForwardMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-  return session ? session->ShowMessageBox(text, caption, type) : 0;
-}
-
-}  // namespace
-
-HelperSession::HelperSession(HANDLE pipe) {
+HelperSession::HelperSession(HANDLE pipe) : dispatch(driver, CallRedirects::Chord) {
   channel.Attach(pipe, false);
-  session = this;
 }
 
 HelperSession::~HelperSession() {
-  session = nullptr;
+  CallRedirects::Clear();
 }
 
 int HelperSession::Run() {
@@ -59,8 +25,9 @@ int HelperSession::Run() {
   }
   Message request(MessageKind::kReady);
   if (!channel.Send(request, INFINITE)) return 1;
+  RequestDecoder decoded;
   while (!broken && channel.Receive(&request, INFINITE)) {
-    if (!Serve(request)) return 1;
+    if (!decoded.Decode(request) || !Serve(decoded)) return 1;
   }
   return 0;
 }
@@ -73,86 +40,15 @@ bool HelperSession::Start() {
   wchar_t* name = wcsrchr(driverPath, L'\\');
   if (!name) return false;
   wcscpy(name + 1, L"brlvelt.dll");
-  return driver.Load(driverPath) && Redirect();
+  return driver.Load(driverPath) && CallRedirects::Apply(driver.Module(), this);
 }
 
-bool HelperSession::Redirect() {
-  HMODULE module = driver.Module();
-  return ImportPatch::Apply(module, "user32.dll", "keybd_event",
-                            reinterpret_cast<void*>(ForwardKeybdEvent)) &&
-         ImportPatch::Apply(module, "user32.dll", "SendInput",
-                            reinterpret_cast<void*>(ForwardSendInput)) &&
-         ImportPatch::Apply(module, "user32.dll", "MessageBoxA",
-                            reinterpret_cast<void*>(ForwardMessageBoxA));
-}
-
-bool HelperSession::Serve(Message& request) {
+bool HelperSession::Serve(const RequestDecoder& request) {
   int result = 0;
-  if (!Execute(request, &result)) return false;
+  if (!dispatch.Execute(request, &result)) return false;
   Message reply(MessageKind::kResult);
   reply.PutInt(result);
   return channel.Send(reply, INFINITE);
-}
-
-bool HelperSession::Execute(Message& request, int* result) {
-  int32_t flag = 0;
-  switch (request.Kind()) {
-    case MessageKind::kInit:
-      return Init(request, result);
-    case MessageKind::kDisplay:
-    case MessageKind::kDisplayStatus:
-      return Display(request, result);
-    case MessageKind::kSleep:
-      if (!request.GetInt(&flag) || !request.AtEnd()) return false;
-      *result = driver.Sleep(flag);
-      return true;
-    default:
-      break;
-  }
-  if (!request.AtEnd()) return false;
-  switch (request.Kind()) {
-    case MessageKind::kTerminate:
-      *result = driver.Terminate();
-      return true;
-    case MessageKind::kClear:
-      *result = driver.Clear();
-      return true;
-    case MessageKind::kRefresh:
-      *result = driver.Refresh();
-      return true;
-    case MessageKind::kTimer:
-      *result = driver.Timer();
-      return true;
-    case MessageKind::kPing:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Settings (or none), and whether the host gave a callback.
-bool HelperSession::Init(Message& request, int* result) {
-  int32_t hasSettings = 0, hasCallback = 0;
-  const char* settings = nullptr;
-  if (!request.GetInt(&hasSettings) || !request.GetInt(&hasCallback)) return false;
-  if (hasSettings && !request.GetString(&settings)) return false;
-  if (!request.AtEnd()) return false;
-  *result = driver.Init(settings, hasCallback ? ForwardChord : nullptr);
-  return true;
-}
-
-// The count as the host gave it, and the cells (or none) the driver may read.
-bool HelperSession::Display(Message& request, int* result) {
-  int32_t count = 0, hasCells = 0;
-  unsigned char cells[BrailleDisplay::kCells] = {};
-  if (!request.GetInt(&count) || !request.GetInt(&hasCells)) return false;
-  uint32_t n = hasCells && count > 0 ? count : 0;
-  if (n > sizeof cells) n = sizeof cells;
-  if (!request.GetBytes(cells, n) || !request.AtEnd()) return false;
-  const unsigned char* shown = hasCells ? cells : nullptr;
-  *result = request.Kind() == MessageKind::kDisplay ? driver.Display(shown, count)
-                                                    : driver.DisplayStatus(shown, count);
-  return true;
 }
 
 void HelperSession::Chord(int code, int param) {
@@ -210,12 +106,13 @@ bool HelperSession::Ask(Message& question, MessageKind answerKind, int* answer) 
     return false;
   }
   Message reply;
-  while (channel.Receive(&reply, INFINITE)) {
-    if (reply.Kind() == answerKind) {
-      if (reply.GetInt(answer) && reply.AtEnd()) return true;
-      break;
+  RequestDecoder decoded;
+  while (channel.Receive(&reply, INFINITE) && decoded.Decode(reply)) {
+    if (decoded.kind == answerKind) {
+      *answer = decoded.answer;
+      return true;
     }
-    if (!Serve(reply)) break;
+    if (!Serve(decoded)) break;
   }
   broken = true;
   return false;

@@ -7,7 +7,8 @@
 #include <windows.h>
 
 #include "../channel/Channel.h"
-#include "DriverModule.h"
+#include "../loader/DriverModule.h"
+#include "RequestDispatch.h"
 
 class HelperSession {
  public:
@@ -27,16 +28,13 @@ class HelperSession {
 
  private:
   bool Start();
-  bool Redirect();
-  bool Serve(Message& request);
-  bool Execute(Message& request, int* result);
-  bool Init(Message& request, int* result);
-  bool Display(Message& request, int* result);
+  bool Serve(const RequestDecoder& request);
   bool Ask(Message& question, MessageKind answerKind, int* answer);
   UINT SendInputs(InputCall call, UINT count, const INPUT* inputs);
 
   Channel channel;
   DriverModule driver;
+  RequestDispatch dispatch;
   bool broken = false;
   wchar_t driverPath[MAX_PATH * 4] = {};
 };

@@ -6,8 +6,8 @@
 #   bridge-fake   a helper that breaks the protocol;
 #   bridge-missing no helper at all.
 add_wine_test(bridge_test BridgeTest.cpp)
-add_executable(fake_helper WIN32 FakeHelper.cpp ${CMAKE_SOURCE_DIR}/src/channel/Channel.cpp
-                                 ${CMAKE_SOURCE_DIR}/src/channel/Message.cpp)
+add_executable(fake_helper WIN32 FakeHelper.cpp)
+target_link_libraries(fake_helper PRIVATE channel)
 target_compile_options(fake_helper PRIVATE ${WARNINGS})
 target_link_options(fake_helper PRIVATE ${STATIC_RUNTIME})
 add_dependencies(bridge_test bridge brlvelthost fake_helper)

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "../../src/helper/DriverModule.h"
+#include "../../src/loader/DriverModule.h"
 #include "Check.h"
 #include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"
@@ -47,11 +47,7 @@ int Timer() {
 }
 
 void RunTimer(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    Timer();
-    KeyRecorder::Pump(10);
-  }
+  KeyRecorder::RunTimer([] { Timer(); }, ms);
 }
 
 bool SawBox(const char* text, const char* caption) {

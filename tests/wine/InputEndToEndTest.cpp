@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "../../src/helper/DriverModule.h"
+#include "../../src/loader/DriverModule.h"
 #include "Check.h"
 #include "CheckedCall.h"
 #include "KeyRecorder.h"
@@ -52,11 +52,7 @@ void Timer() {
 
 // Polls like a host timer until the script has had time to play.
 void RunTimer(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    Timer();
-    KeyRecorder::Pump(10);
-  }
+  KeyRecorder::RunTimer(Timer, ms);
 }
 
 void TypedTextArrives() {

@@ -53,6 +53,16 @@ class KeyRecorder {
     } while (GetTickCount() - start < ms);
   }
 
+  // Polls like a host's timer for ms milliseconds, letting input through between
+  // polls.
+  static void RunTimer(void (*poll)(), DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+      poll();
+      Pump(10);
+    }
+  }
+
   // Prints the two sequences side by side where they differ.
   static bool Same(const std::vector<KeyEvent>& expected) {
     const std::vector<KeyEvent>& actual = events();

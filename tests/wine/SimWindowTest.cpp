@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "../../src/helper/DriverModule.h"
+#include "../../src/loader/DriverModule.h"
 #include "../../tools/demohost/WindowCapture.h"
 #include "../../tools/veltsim/SimWindow.h"
 #include "Check.h"
@@ -32,11 +32,7 @@ int ThreadsOfThisProcess() {
 }
 
 void RunTimer(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    driver.Timer();
-    KeyRecorder::Pump(10);
-  }
+  KeyRecorder::RunTimer([] { driver.Timer(); }, ms);
 }
 
 // A key pressed or released by a person at the window (see SimWindow).

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "../../src/helper/DriverModule.h"
+#include "../../src/loader/DriverModule.h"
 #include "Check.h"
+#include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"
 #include "RecordedChords.h"
 #include "SimFiles.h"
@@ -117,8 +118,7 @@ void KeyFilesAreReadAsWritten() {
   SimLog log("e2e-script.log");
   WriteKeys("e2e-script.txt", "010 3 0x03 '#'  # display key 35\n0 3 0x03 '\xC3\xA9'\n");
   CHECK_EQ(40, driver.Init("keys=e2e-script.txt;log=e2e-script.log", nullptr));
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < 200) driver.Timer();
+  KeyRecorder::RunTimer([] { driver.Timer(); }, 200);
   std::string calls = log.Since();
   CHECK(calls.find("LectureClavier -> 3 03 23 @") != std::string::npos);
   CHECK(calls.find("LectureClavier -> 3 03 E9 @") != std::string::npos);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "../../src/bridge/Bridge.h"
-#include "../../src/helper/DriverModule.h"
+#include "../../src/loader/DriverModule.h"
 #include "DeliveryTimes.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "../../src/helper/DriverModule.h"
 #include "../../src/helper/ImportPatch.h"
+#include "../../src/loader/DriverModule.h"
 #include "DeliveryTimes.h"
 #include "brlvelt.h"
 

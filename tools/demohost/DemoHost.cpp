@@ -4,7 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "../../src/helper/DriverModule.h"
+#include "../../src/loader/DriverModule.h"
 #include "PngFile.h"
 #include "WindowCapture.h"
 #include "brlvelt.h"

@@ -1,0 +1,37 @@
+// A request from the bridge, checked field by field and decoded into the
+// arguments the driver's export would receive: settings the driver accepts or
+// none, a callback or none, the count as the host gave it with the cells the driver
+// may read (or none), the sleep flag; or the answer to one of the helper's own
+// questions. Makes no Win32 call.
+#pragma once
+
+#include <stdint.h>
+
+#include "../channel/Message.h"
+
+class RequestDecoder {
+ public:
+  // The driver's row; settings have fewer characters than kSettingsSize.
+  static const int kCells = 128;
+  static const int kSettingsSize = 80;
+
+  // False for anything the bridge does not send: a kind that is not a request
+  // or an answer, fields missing or left over, flags other than 0 and 1, cells
+  // that do not match the count, settings of kSettingsSize characters or more.
+  bool Decode(Message& message);
+
+  MessageKind kind = MessageKind::kPing;
+  const char* settings = nullptr;        // kInit: null when the host gave none
+  bool callback = false;                 // kInit
+  int32_t count = 0;                     // kDisplay, kDisplayStatus
+  const unsigned char* cells = nullptr;  // null when the host gave none
+  int32_t flag = 0;                      // kSleep
+  int32_t answer = 0;                    // kCallbackDone, kInputDone, kMessageBoxDone
+
+ private:
+  bool DecodeInit(Message& message);
+  bool DecodeCells(Message& message);
+  static bool GetFlag(Message& message, bool* value);
+
+  unsigned char row[kCells] = {};
+};
