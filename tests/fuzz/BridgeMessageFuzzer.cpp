@@ -10,6 +10,7 @@
 
 #include "../../src/bridge/HelperMessage.h"
 #include "KeyState.h"
+#include "PayloadBytes.h"
 
 namespace {
 
@@ -21,30 +22,7 @@ void Field(bool same, const char* what) {
   if (accepted) Require(same, what);
 }
 
-// The payload as little-endian 32-bit words and NUL-terminated texts.
-struct Bytes {
-  const unsigned char* data;
-  uint32_t size;
-  uint32_t at = 0;
-
-  bool Word(uint32_t* value) {
-    if (size - at < 4) return false;
-    *value = 0;
-    for (int i = 3; i >= 0; --i) *value = *value << 8 | data[at + i];
-    at += 4;
-    return true;
-  }
-  bool Text(const char** text) {
-    const void* end = memchr(data + at, 0, size - at);
-    if (!end) return false;
-    *text = reinterpret_cast<const char*>(data + at);
-    at = static_cast<uint32_t>(static_cast<const unsigned char*>(end) - data) + 1;
-    return true;
-  }
-  bool End() const { return at == size; }
-};
-
-bool Keys(Bytes& in, const HelperMessage& decoded, uint32_t count) {
+bool Keys(PayloadBytes& in, const HelperMessage& decoded, uint32_t count) {
   uint32_t limit = decoded.call == kKeybdEvent ? 0xFF : 0xFFFF;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t vk = 0, scan = 0, flags = 0;
@@ -56,7 +34,7 @@ bool Keys(Bytes& in, const HelperMessage& decoded, uint32_t count) {
   return in.End();
 }
 
-bool Input(Bytes& in, const HelperMessage& decoded) {
+bool Input(PayloadBytes& in, const HelperMessage& decoded) {
   uint32_t how = 0, count = 0;
   if (!in.Word(&how) || !in.Word(&count) || how > 1) return false;
   if (count < 1 || count > 64 || (how == kKeybdEvent && count != 1)) return false;
@@ -68,7 +46,7 @@ bool Input(Bytes& in, const HelperMessage& decoded) {
 
 // Whether the helper may send the message, judged from its bytes alone.
 bool Allowed(const Message& message, const HelperMessage& decoded) {
-  Bytes in{message.Payload(), message.Size()};
+  PayloadBytes in{message.Payload(), message.Size()};
   uint32_t a = 0, b = 0;
   const char* text = nullptr;
   const char* caption = nullptr;
