@@ -1,47 +1,87 @@
 // Arbitrary byte streams as the bridge reads them from its helper: message after
-// message, each header then its payload, decoded as the bridge does. Checks
-// that what the decoder accepts is what the bridge may act on: keystrokes in
-// range, texts that end inside the payload, chord codes with bit 31.
+// message, each header then its payload, decoded as the bridge does. Each
+// header and message is also judged by a reference reading of the protocol,
+// straight from the bytes, and the two must agree: a header is taken exactly
+// when its size fits the payload buffer, a message is accepted exactly when the
+// helper may send it, and an accepted one carries the fields its bytes hold.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
 #include "../../src/bridge/HelperMessage.h"
 #include "KeyState.h"
+#include "PayloadBytes.h"
 
 namespace {
 
-bool Inside(const Message& message, const char* text) {
-  const char* start = reinterpret_cast<const char*>(message.Payload());
-  return text >= start && text < start + message.Size() &&
-         memchr(text, 0, start + message.Size() - text) != nullptr;
+// What the decoder made of a message it accepted; null for one it rejected.
+const HelperMessage* accepted = nullptr;
+
+// For an accepted message: a field as its bytes hold it.
+void Field(bool same, const char* what) {
+  if (accepted) Require(same, what);
 }
 
-void CheckAccepted(const Message& message, const HelperMessage& decoded) {
-  switch (decoded.kind) {
-    case MessageKind::kChord:
-      Require((static_cast<uint32_t>(decoded.code) & 0x80000000u) != 0, "chord code has bit 31");
-      break;
-    case MessageKind::kInput:
-      Require(decoded.inputCount >= 1 && decoded.inputCount <= Message::kMaxInputs,
-              "keystroke count in range");
-      Require(
-          decoded.call == kSendInput || (decoded.inputCount == 1 && decoded.inputs[0].vk <= 0xFF),
-          "keybd_event gets one byte-sized key");
-      break;
-    case MessageKind::kMessageBox:
-      Require(Inside(message, decoded.text) && Inside(message, decoded.caption),
-              "box texts end inside the payload");
-      break;
-    case MessageKind::kFailed:
-      Require(Inside(message, decoded.text), "file name ends inside the payload");
-      break;
-    case MessageKind::kReady:
-    case MessageKind::kResult:
-      break;
-    default:
-      Require(false, "only the helper's kinds are accepted");
+bool Keys(PayloadBytes& in, const HelperMessage& decoded, uint32_t count) {
+  uint32_t limit = decoded.call == kKeybdEvent ? 0xFF : 0xFFFF;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t vk = 0, scan = 0, flags = 0;
+    if (!in.Word(&vk) || !in.Word(&scan) || !in.Word(&flags)) return false;
+    if (vk > limit || scan > limit || (flags & ~0xFu) != 0) return false;
+    const ForwardedKey& key = decoded.inputs[i];
+    Field(key.vk == vk && key.scan == scan && key.flags == flags, "keystroke as sent");
   }
+  return in.End();
+}
+
+bool Input(PayloadBytes& in, const HelperMessage& decoded) {
+  uint32_t how = 0, count = 0;
+  if (!in.Word(&how) || !in.Word(&count) || how > 1) return false;
+  if (count < 1 || count > 64 || (how == kKeybdEvent && count != 1)) return false;
+  Field(
+      decoded.call == static_cast<InputCall>(how) && decoded.inputCount == static_cast<int>(count),
+      "keystroke call and count as sent");
+  return Keys(in, decoded, count);
+}
+
+// Whether the helper may send the message, judged from its bytes alone.
+bool Allowed(const Message& message, const HelperMessage& decoded) {
+  PayloadBytes in{message.Payload(), message.Size()};
+  uint32_t a = 0, b = 0;
+  const char* text = nullptr;
+  const char* caption = nullptr;
+  switch (static_cast<uint32_t>(message.Kind())) {
+    case 0x100:  // ready
+      return in.End();
+    case 0x101:  // failed: the file it could not load
+      if (!in.Text(&text) || !in.End()) return false;
+      Field(decoded.text == text, "file name as sent");
+      return true;
+    case 0x102:  // an export's result
+      if (!in.Word(&a) || !in.End()) return false;
+      Field(decoded.result == static_cast<int32_t>(a), "result as sent");
+      return true;
+    case 0x103:  // a chord: its code has bit 31 set
+      if (!in.Word(&a) || !in.Word(&b) || !in.End() || !(a & 0x80000000u)) return false;
+      Field(static_cast<uint32_t>(decoded.code) == a && static_cast<uint32_t>(decoded.param) == b,
+            "chord as sent");
+      return true;
+    case 0x104:  // keystrokes
+      return Input(in, decoded);
+    case 0x105:  // a message box: a type of the low 16 bits, its text, its caption
+      if (!in.Word(&a) || a > 0xFFFF || !in.Text(&text) || !in.Text(&caption) || !in.End()) {
+        return false;
+      }
+      Field(decoded.boxType == a && decoded.text == text && decoded.caption == caption,
+            "message box as sent");
+      return true;
+  }
+  return false;
+}
+
+uint32_t Word(const uint8_t* at) {
+  return static_cast<uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<uint32_t>(at[3])
+                                                                       << 24;
 }
 
 }  // namespace
@@ -49,16 +89,22 @@ void CheckAccepted(const Message& message, const HelperMessage& decoded) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (size >= Message::kHeaderSize) {
     Message message;
-    if (!message.ReadHeader(data)) return 0;
+    bool taken = message.ReadHeader(data);
+    Require(taken == (Word(data + 4) <= Message::kMaxPayload), "a header is taken when it fits");
+    if (!taken) return 0;
+    Require(static_cast<uint32_t>(message.Kind()) == Word(data) && message.Size() == Word(data + 4),
+            "a header is read as sent");
     data += Message::kHeaderSize;
     size -= Message::kHeaderSize;
-    Require(message.Size() <= Message::kMaxPayload, "payload within its buffer");
     if (message.Size() > size) return 0;
     memcpy(message.Payload(), data, message.Size());
     data += message.Size();
     size -= message.Size();
     HelperMessage decoded;
-    if (decoded.Decode(message)) CheckAccepted(message, decoded);
+    accepted = decoded.Decode(message) ? &decoded : nullptr;
+    Require((accepted != nullptr) == Allowed(message, decoded),
+            "accepted exactly what the helper may send");
+    Field(decoded.kind == message.Kind(), "kind as sent");
   }
   return 0;
 }

@@ -168,26 +168,34 @@ extern "C" {
 
 SHORT WINAPI VkKeyScanExA(CHAR ch, HKL layout) {
   if (fake::win().silentKeyboard) return 'A';
-  fake::Record("VkKeyScanExA(" + fake::Hex(static_cast<BYTE>(ch)) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("VkKeyScanExA(" + fake::Hex(static_cast<BYTE>(ch)) + ")");
+  }
   return fake::Scan(fake::Wide(static_cast<BYTE>(ch)), layout);
 }
 
 UINT WINAPI MapVirtualKeyExA(UINT code, UINT mapType, HKL layout) {
   if (fake::win().silentKeyboard) return mapType == MAPVK_VK_TO_VSC ? 0x1E : 'A';
-  fake::Record("MapVirtualKeyExA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("MapVirtualKeyExA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  }
   return fake::Map(code, mapType, layout);
 }
 
 UINT WINAPI MapVirtualKeyA(UINT code, UINT mapType) {
   if (fake::win().silentKeyboard) return mapType == MAPVK_VK_TO_VSC ? 0x1E : 'A';
-  fake::Record("MapVirtualKeyA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("MapVirtualKeyA(" + fake::Hex(code) + "," + fake::Hex(mapType) + ")");
+  }
   return fake::Map(code, mapType, fake::ThreadLayout());
 }
 
 int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int size, UINT flags,
                        HKL handle) {
   if (fake::win().silentKeyboard) return 0;
-  fake::Record("ToUnicodeEx(" + fake::Hex(vk) + "," + fake::Hex(flags) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("ToUnicodeEx(" + fake::Hex(vk) + "," + fake::Hex(flags) + ")");
+  }
   const fake::Layout* layout = fake::Layout::Find(handle);
   const fake::LayoutKey* key = layout ? layout->Key(vk) : nullptr;
   int level = fake::LevelOf(keyState[VK_SHIFT] & 0x80, keyState[VK_CONTROL] & 0x80,
@@ -200,7 +208,9 @@ int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int s
 
 SHORT WINAPI GetKeyState(int vk) {
   if (fake::win().silentKeyboard) return 0;
-  fake::Record("GetKeyState(" + fake::Hex(static_cast<unsigned>(vk)) + ")");
+  if (fake::Recording(__func__)) {
+    fake::Record("GetKeyState(" + fake::Hex(static_cast<unsigned>(vk)) + ")");
+  }
   const fake::Windows& w = fake::win();
   int toggled = vk == VK_CAPITAL && w.capsLock ? 1 : 0;
   return static_cast<SHORT>((w.keysDown.count(static_cast<unsigned>(vk)) ? 0x8000 : 0) | toggled);

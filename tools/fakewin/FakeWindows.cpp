@@ -7,6 +7,10 @@
 #include <string.h>
 #include <strings.h>
 
+#include <utility>
+
+#include "FakePipe.h"
+
 namespace fake {
 
 Windows& win() {
@@ -19,14 +23,35 @@ void Reset() {
   win().threadLayouts[win().currentThread] = kUnitedStates;
 }
 
-void Record(const std::string& call) {
-  win().calls.push_back(call);
+// Compared by hand: memcmp would feed the fuzzers' comparison tables.
+static bool Recording(const char* name, size_t length) {
+  const std::vector<std::string>& only = win().recordOnly;
+  if (only.empty()) return true;
+  for (const std::string& recorded : only) {
+    size_t i = 0;
+    while (i < length && i < recorded.size() && recorded[i] == name[i]) ++i;
+    if (i == length && i == recorded.size()) return true;
+  }
+  return false;
 }
 
+bool Recording(const char* name) {
+  return Recording(name, strlen(name));
+}
+
+void Record(std::string call) {
+  if (Recording(call.c_str(), call.find('('))) win().calls.push_back(std::move(call));
+}
+
+// As "%X" writes it, without printf's cost in every recorded call.
 std::string Hex(unsigned value) {
-  char text[16];
-  snprintf(text, sizeof text, "%X", value);
-  return text;
+  char text[8];
+  int at = sizeof text;
+  do {
+    text[--at] = "0123456789ABCDEF"[value & 0xF];
+    value >>= 4;
+  } while (value);
+  return std::string(text + at, sizeof text - at);
 }
 
 std::vector<std::string> Calls(std::initializer_list<const char*> names) {
@@ -80,12 +105,13 @@ using fake::Hex;
 using fake::Pointer;
 using fake::Quoted;
 using fake::Record;
+using fake::Recording;
 using fake::win;
 
 extern "C" {
 
 HMODULE WINAPI LoadLibraryA(LPCSTR name) {
-  Record("LoadLibraryA(" + Quoted(name) + ")");
+  if (Recording(__func__)) Record("LoadLibraryA(" + Quoted(name) + ")");
   for (fake::Module& module : win().modules) {
     if (name && strcasecmp(module.name.c_str(), name) == 0) {
       ++module.references;
@@ -96,14 +122,14 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR name) {
-  Record("GetProcAddress(" + Quoted(name) + ")");
+  if (Recording(__func__)) Record("GetProcAddress(" + Quoted(name) + ")");
   fake::Module* module = fake::ModuleByHandle(handle);
   if (!module || !module->exports.count(name)) return nullptr;
   return module->exports[name];
 }
 
 BOOL WINAPI FreeLibrary(HMODULE handle) {
-  Record("FreeLibrary()");
+  if (Recording(__func__)) Record("FreeLibrary()");
   fake::Module* module = fake::ModuleByHandle(handle);
   if (!module) return FALSE;
   --module->references;
@@ -111,7 +137,9 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
 }
 
 BOOL WINAPI BuildCommDCBA(LPCSTR def, LPDCB dcb) {
-  Record("BuildCommDCBA(" + Quoted(def) + "," + std::to_string(dcb->DCBlength) + ")");
+  if (Recording(__func__)) {
+    Record("BuildCommDCBA(" + Quoted(def) + "," + std::to_string(dcb->DCBlength) + ")");
+  }
   if (!win().buildDcbOk) return FALSE;
   const char* colon = strchr(def, ':');
   dcb->BaudRate = colon ? static_cast<DWORD>(atoi(colon + 1)) : 0;
@@ -120,26 +148,34 @@ BOOL WINAPI BuildCommDCBA(LPCSTR def, LPDCB dcb) {
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                           DWORD disposition, DWORD flags, HANDLE templateFile) {
-  Record("CreateFileA(" + Quoted(name) + "," + Hex(access) + "," + Hex(share) + "," +
-         Pointer(security) + "," + Hex(disposition) + "," + Hex(flags) + "," +
-         Pointer(templateFile) + ")");
+  if (Recording(__func__)) {
+    Record("CreateFileA(" + Quoted(name) + "," + Hex(access) + "," + Hex(share) + "," +
+           Pointer(security) + "," + Hex(disposition) + "," + Hex(flags) + "," +
+           Pointer(templateFile) + ")");
+  }
   return win().createFileResult;
 }
 
 BOOL WINAPI SetCommState(HANDLE file, LPDCB dcb) {
-  Record("SetCommState(" + Pointer(file) + ",baud " + std::to_string(dcb->BaudRate) + ")");
+  if (Recording(__func__)) {
+    Record("SetCommState(" + Pointer(file) + ",baud " + std::to_string(dcb->BaudRate) + ")");
+  }
   return TRUE;
 }
 
 BOOL WINAPI SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS t) {
-  Record("SetCommTimeouts(" + Pointer(file) + "," + Hex(t->ReadIntervalTimeout) + "," +
-         Hex(t->ReadTotalTimeoutMultiplier) + "," + Hex(t->ReadTotalTimeoutConstant) + "," +
-         Hex(t->WriteTotalTimeoutMultiplier) + "," + Hex(t->WriteTotalTimeoutConstant) + ")");
+  if (Recording(__func__)) {
+    Record("SetCommTimeouts(" + Pointer(file) + "," + Hex(t->ReadIntervalTimeout) + "," +
+           Hex(t->ReadTotalTimeoutMultiplier) + "," + Hex(t->ReadTotalTimeoutConstant) + "," +
+           Hex(t->WriteTotalTimeoutMultiplier) + "," + Hex(t->WriteTotalTimeoutConstant) + ")");
+  }
   return win().setCommTimeoutsOk;
 }
 
-BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
-  Record("ReadFile(" + Pointer(file) + "," + std::to_string(toRead) + ")");
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped) {
+  if (Recording(__func__)) Record("ReadFile(" + Pointer(file) + "," + std::to_string(toRead) + ")");
+  if (file == fake::pipe().handle) return fake::PipeRead(buffer, toRead, read, overlapped);
   *read = 0;
   if (!file || file == INVALID_HANDLE_VALUE) return FALSE;
   if (win().reads.empty()) return TRUE;
@@ -152,8 +188,12 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   return TRUE;
 }
 
-BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
-  Record("WriteFile(" + Pointer(file) + "," + std::to_string(toWrite) + ")");
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped) {
+  if (Recording(__func__)) {
+    Record("WriteFile(" + Pointer(file) + "," + std::to_string(toWrite) + ")");
+  }
+  if (file == fake::pipe().handle) return fake::PipeWrite(buffer, toWrite, written, overlapped);
   *written = 0;
   if (!file || file == INVALID_HANDLE_VALUE) return FALSE;
   DWORD count = toWrite;
@@ -169,14 +209,14 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
 }
 
 BOOL WINAPI ClearCommError(HANDLE file, LPDWORD errors, LPCOMSTAT stat) {
-  Record("ClearCommError(" + Pointer(file) + ")");
+  if (Recording(__func__)) Record("ClearCommError(" + Pointer(file) + ")");
   if (errors) *errors = 0;
   if (stat) memset(stat, 0, sizeof *stat);
   return file && file != INVALID_HANDLE_VALUE;
 }
 
 BOOL WINAPI CloseHandle(HANDLE object) {
-  Record("CloseHandle(" + Pointer(object) + ")");
+  if (Recording(__func__)) Record("CloseHandle(" + Pointer(object) + ")");
   return TRUE;
 }
 
@@ -193,7 +233,7 @@ int WINAPI lstrlenA(LPCSTR s) {
 }
 
 DWORD WINAPI GetTickCount(void) {
-  Record("GetTickCount()");
+  if (Recording(__func__)) Record("GetTickCount()");
   fake::Windows& w = win();
   if (w.ticks.empty() && w.tickPeriodMs) {
     ++w.clockUs;
@@ -206,7 +246,7 @@ DWORD WINAPI GetTickCount(void) {
 }
 
 void WINAPI Sleep(DWORD ms) {
-  Record("Sleep(" + std::to_string(ms) + ")");
+  if (Recording(__func__)) Record("Sleep(" + std::to_string(ms) + ")");
   fake::Windows& w = win();
   w.clockUs += 1000ull * ms;
   if (w.ticks.empty()) w.lastTick += ms;
@@ -232,16 +272,20 @@ BOOL WINAPI HeapFree(HANDLE, DWORD, LPVOID memory) {
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  Record("MessageBoxA(" + Pointer(owner) + "," + Quoted(text) + "," + Quoted(caption) + "," +
-         Hex(type) + ")");
+  if (Recording(__func__)) {
+    Record("MessageBoxA(" + Pointer(owner) + "," + Quoted(text) + "," + Quoted(caption) + "," +
+           Hex(type) + ")");
+  }
   if (win().onMessageBox) win().onMessageBox();
   return IDOK;
 }
 
 void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
   if (win().silentKeyboard) return;
-  Record("keybd_event(" + Hex(vk) + "," + Hex(scan) + "," + Hex(flags) + "," +
-         Hex(static_cast<unsigned>(extraInfo)) + ")");
+  if (Recording(__func__)) {
+    Record("keybd_event(" + Hex(vk) + "," + Hex(scan) + "," + Hex(flags) + "," +
+           Hex(static_cast<unsigned>(extraInfo)) + ")");
+  }
   fake::DeliverKey(vk, flags & KEYEVENTF_KEYUP);
 }
 
@@ -252,11 +296,15 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
     const KEYBDINPUT& k = inputs[i].ki;
     if (inputs[i].type == INPUT_KEYBOARD && k.wVk == 0 &&
         (k.dwFlags & ~KEYEVENTF_KEYUP) == KEYEVENTF_UNICODE) {
-      Record("SendInput(unicode " + Hex(k.wScan) +
-             ((k.dwFlags & KEYEVENTF_KEYUP) ? " up)" : " down)"));
+      if (Recording(__func__)) {
+        Record("SendInput(unicode " + Hex(k.wScan) +
+               ((k.dwFlags & KEYEVENTF_KEYUP) ? " up)" : " down)"));
+      }
     } else {
-      Record("SendInput(type " + Hex(inputs[i].type) + ",vk " + Hex(k.wVk) + ",scan " +
-             Hex(k.wScan) + ",flags " + Hex(k.dwFlags) + ")");
+      if (Recording(__func__)) {
+        Record("SendInput(type " + Hex(inputs[i].type) + ",vk " + Hex(k.wVk) + ",scan " +
+               Hex(k.wScan) + ",flags " + Hex(k.dwFlags) + ")");
+      }
     }
     // Down or up from KEYEVENTF_KEYUP alone, whatever the other flags.
     if (inputs[i].type != INPUT_KEYBOARD) continue;
@@ -270,18 +318,18 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
 }
 
 EXECUTION_STATE WINAPI SetThreadExecutionState(EXECUTION_STATE flags) {
-  Record("SetThreadExecutionState(" + Hex(flags) + ")");
+  if (Recording(__func__)) Record("SetThreadExecutionState(" + Hex(flags) + ")");
   return ES_CONTINUOUS;
 }
 
 HWND WINAPI GetForegroundWindow(void) {
   if (win().silentKeyboard) return nullptr;
-  Record("GetForegroundWindow()");
+  if (Recording(__func__)) Record("GetForegroundWindow()");
   return win().foreground;
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
-  Record("GetWindowThreadProcessId(" + Pointer(window) + ")");
+  if (Recording(__func__)) Record("GetWindowThreadProcessId(" + Pointer(window) + ")");
   if (processId) *processId = 0;
   auto found = win().windowThreads.find(window);
   return found == win().windowThreads.end() ? 0 : found->second;
@@ -289,7 +337,7 @@ DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
 
 HKL WINAPI GetKeyboardLayout(DWORD threadId) {
   if (win().silentKeyboard) return fake::kUnitedStates;
-  Record("GetKeyboardLayout(" + std::to_string(threadId) + ")");
+  if (Recording(__func__)) Record("GetKeyboardLayout(" + std::to_string(threadId) + ")");
   DWORD thread = threadId ? threadId : win().currentThread;
   auto found = win().threadLayouts.find(thread);
   return found == win().threadLayouts.end() ? nullptr : found->second;

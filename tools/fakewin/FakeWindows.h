@@ -28,6 +28,9 @@ struct Transfer {
 // Everything a test can script, plus the record of calls made.
 struct Windows {
   std::vector<std::string> calls;
+  // When not empty, only calls of these names are recorded: building every call's
+  // text costs fuzzers more than the driver's own work.
+  std::vector<std::string> recordOnly;
 
   std::deque<DWORD> ticks;  // GetTickCount answers; when empty, time moves on by 1 ms per call
   DWORD lastTick = 1000;
@@ -77,7 +80,9 @@ struct Windows {
 
 Windows& win();
 void Reset();  // fresh state: US layout on the calling thread, no foreground window
-void Record(const std::string& call);
+void Record(std::string call);
+// Whether calls of that name are recorded; checked before their text is built.
+bool Recording(const char* name);
 std::string Hex(unsigned value);
 
 // The recorded calls whose name is one of names, in order.

@@ -178,6 +178,37 @@ int WINAPI ToUnicodeEx(UINT vk, UINT scan, const BYTE* keyState, LPWSTR buffer, 
 typedef DWORD EXECUTION_STATE;
 EXECUTION_STATE WINAPI SetThreadExecutionState(EXECUTION_STATE flags);
 
+// Overlapped I/O on a pipe, waits, the last error and the 64-bit tick count
+// (FakePipe.cpp).
+typedef uint64_t ULONGLONG;
+typedef const WCHAR* LPCWSTR;
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0u
+#define WAIT_TIMEOUT 258u
+#define WAIT_FAILED 0xFFFFFFFFu
+#define ERROR_INVALID_HANDLE 6u
+#define ERROR_INVALID_PARAMETER 87u
+#define ERROR_BROKEN_PIPE 109u
+#define ERROR_OPERATION_ABORTED 995u
+#define ERROR_IO_INCOMPLETE 996u
+#define ERROR_IO_PENDING 997u
+struct _OVERLAPPED {
+  ULONG_PTR Internal;
+  ULONG_PTR InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+};
+HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState,
+                           LPCWSTR name);
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL WINAPI CancelIo(HANDLE file);
+BOOL WINAPI GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred,
+                                BOOL wait);
+DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD error);
+ULONGLONG WINAPI GetTickCount64(void);
+
 #ifdef __cplusplus
 }
 #endif
