@@ -100,9 +100,13 @@ bool HelperProcess::Launch(const wchar_t* pipeName) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &startup, &started)) {
-    return false;
+  // The file is there (Locate saw it), so a failure to start it may be
+  // passing: try again briefly before telling the user it cannot be loaded.
+  int tries = 0;
+  while (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                         nullptr, &startup, &started)) {
+    if (++tries == kStartTries) return false;
+    Sleep(kRetryMs);
   }
   BindToHost(started.hProcess);
   ResumeThread(started.hThread);

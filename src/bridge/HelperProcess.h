@@ -10,6 +10,8 @@
 class HelperProcess {
  public:
   static const int kPathSize = MAX_PATH * 4;
+  static const int kStartTries = 3;  // attempts to start the helper process
+  static const DWORD kRetryMs = 50;
 
   HelperProcess() = default;
   ~HelperProcess();
