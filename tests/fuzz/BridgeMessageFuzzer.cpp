@@ -22,8 +22,13 @@ void Field(bool same, const char* what) {
   if (accepted) Require(same, what);
 }
 
-bool Keys(PayloadBytes& in, const HelperMessage& decoded, uint32_t count) {
-  uint32_t limit = decoded.call == kKeybdEvent ? 0xFF : 0xFFFF;
+// A message box's type as shown: buttons (0xF), icon (0xF0), default button
+// (0xF00), modality (0x3000), help button (0x4000), MB_SETFOREGROUND (0x10000)
+// and MB_TOPMOST (0x40000); any other bit is dropped.
+const uint32_t kShownBoxType = 0xF | 0xF0 | 0xF00 | 0x3000 | 0x4000 | 0x10000 | 0x40000;
+
+bool Keys(PayloadBytes& in, const HelperMessage& decoded, uint32_t how, uint32_t count) {
+  uint32_t limit = how == kKeybdEvent ? 0xFF : 0xFFFF;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t vk = 0, scan = 0, flags = 0;
     if (!in.Word(&vk) || !in.Word(&scan) || !in.Word(&flags)) return false;
@@ -41,7 +46,7 @@ bool Input(PayloadBytes& in, const HelperMessage& decoded) {
   Field(
       decoded.call == static_cast<InputCall>(how) && decoded.inputCount == static_cast<int>(count),
       "keystroke call and count as sent");
-  return Keys(in, decoded, count);
+  return Keys(in, decoded, how, count);
 }
 
 // Whether the helper may send the message, judged from its bytes alone.
@@ -68,11 +73,10 @@ bool Allowed(const Message& message, const HelperMessage& decoded) {
       return true;
     case 0x104:  // keystrokes
       return Input(in, decoded);
-    case 0x105:  // a message box: a type of the low 16 bits, its text, its caption
-      if (!in.Word(&a) || a > 0xFFFF || !in.Text(&text) || !in.Text(&caption) || !in.End()) {
-        return false;
-      }
-      Field(decoded.boxType == a && decoded.text == text && decoded.caption == caption,
+    case 0x105:  // a message box: any type, its text, its caption
+      if (!in.Word(&a) || !in.Text(&text) || !in.Text(&caption) || !in.End()) return false;
+      Field(decoded.boxType == (a & kShownBoxType) && decoded.text == text &&
+                decoded.caption == caption,
             "message box as sent");
       return true;
   }

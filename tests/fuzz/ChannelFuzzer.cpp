@@ -1,8 +1,10 @@
 // The channel's framing over the stand-in's pipe, at the bridge's end
-// (overlapped, with deadlines) or the helper's (blocking): arbitrary bytes in
+// (overlapped, accepting a client that comes late, never or after the helper
+// ended, and with deadlines) or the helper's (opened by name, blocking): arbitrary bytes in
 // arbitrary chunks, each arriving late or at once, whole messages split across
 // reads, writes taken a few bytes at a time or late, and the other end closing
-// at any point. Checks, besides memory safety: Receive and Send return by their
+// at any point. Checks, besides memory safety: Accept takes exactly a client that
+// came by the deadline while the helper ran; Accept, Receive and Send return by their
 // deadline and leave no read or write pending on their buffers; a message is
 // received exactly as its bytes arrived, and never one larger than
 // kMaxPayload; a message whose bytes all wait in the pipe is received; Send
@@ -89,10 +91,9 @@ struct Session {
     return n;
   }
 
-  void Receive(DWORD timeoutMs) {
+  void Receive(ULONGLONG deadline) {
     fake::Pipe& pipe = fake::pipe();
     size_t start = pipe.delivered;
-    ULONGLONG before = pipe.nowMs;
     size_t waiting = Waiting();
     uint32_t announced = waiting >= 8 ? Word(sent, start + 4) : 0;
     Message message;
@@ -100,9 +101,9 @@ struct Session {
     // bridge has gone: it would wait for ever for a bridge that is there.
     bool open = pipe.open;
     pipe.open = overlapped && open;
-    bool ok = channel.Receive(&message, timeoutMs);
+    bool ok = channel.Receive(&message, deadline);
     pipe.open = open;
-    Returned(before, timeoutMs);
+    Returned(deadline);
     if (inStep && waiting >= 8 && announced > Message::kMaxPayload) {
       Require(!ok, "a header announcing more than kMaxPayload is refused");
     }
@@ -129,22 +130,44 @@ struct Session {
     for (int n = in.Byte() % 4; n > 0; --n) {
       fake::pipe().takes.push_back({1u + in.Byte() % 64 * 40, in.Delay()});
     }
-    DWORD timeoutMs = TimeoutMs(in);
+    ULONGLONG deadline = Deadline(in);
     size_t start = fake::pipe().taken.size();
-    ULONGLONG before = fake::pipe().nowMs;
-    bool ok = channel.Send(message, timeoutMs);
-    Returned(before, timeoutMs);
+    bool ok = channel.Send(message, deadline);
+    Returned(deadline);
     std::string expected = Header(static_cast<uint32_t>(message.Kind()), message.Size()) + payload;
     if (ok) Require(fake::pipe().taken.substr(start) == expected, "Send writes the message");
     fake::pipe().takes.clear();
     inStep = inStep && ok;
   }
 
-  DWORD TimeoutMs(Input& in) const { return overlapped ? in.Byte() * 20u : INFINITE; }
+  ULONGLONG Deadline(Input& in) const {
+    return overlapped ? fake::pipe().nowMs + in.Byte() * 20u : Channel::kNever;
+  }
 
-  void Returned(ULONGLONG before, DWORD timeoutMs) const {
+  void Returned(ULONGLONG deadline) const {
     Require(fake::pipe().unfinished == 0, "no read or write left pending on a buffer");
-    if (overlapped) Require(fake::pipe().nowMs - before <= timeoutMs, "returns by its deadline");
+    if (overlapped) Require(fake::pipe().nowMs <= deadline, "returns by its deadline");
+  }
+
+  // The helper opens the pipe by name; the bridge waits for it to, while it runs.
+  // With `scripted` clear the client is there at once.
+  bool Connect(Input& in, bool scripted) {
+    fake::Pipe& pipe = fake::pipe();
+    if (!overlapped) {
+      fake::win().createFileResult = pipe.handle;
+      return channel.Open("\\\\.\\pipe\\fuzz");
+    }
+    ULONGLONG deadline = pipe.nowMs;
+    if (scripted) {
+      pipe.clientMs = in.Byte() == 255 ? fake::kNever : in.Delay();
+      pipe.peerEndsMs = in.Byte() < 128 ? fake::kNever : in.Delay();
+      deadline = Deadline(in);
+    }
+    bool ok = channel.Attach(pipe.handle, true) && channel.Accept(pipe.peer, deadline);
+    Returned(deadline);
+    bool came = pipe.clientMs <= deadline && pipe.clientMs <= pipe.peerEndsMs;
+    Require(ok == came, "Accept takes a client that came in time while the helper ran");
+    return ok;
   }
 
   void Step(Input& in) {
@@ -158,7 +181,7 @@ struct Session {
         break;
       }
       case 2:
-        Receive(TimeoutMs(in));
+        Receive(Deadline(in));
         break;
       case 3:
         Send(in);
@@ -177,9 +200,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::win().recordOnly = {"none"};  // no check reads the recorded calls
   Input in{data, size};
   Session session;
-  session.overlapped = in.Byte() & 1;
-  Require(session.channel.Attach(fake::pipe().handle, session.overlapped), "the pipe is attached");
-  while (!in.Done()) session.Step(in);
+  uint8_t mode = in.Byte();
+  session.overlapped = mode & 1;
+  bool connected = session.Connect(in, mode & 2);
+  while (connected && !in.Done()) session.Step(in);
   session.channel.Close();
   Require(fake::pipe().unfinished == 0, "no read or write left pending once closed");
   return 0;

@@ -6,10 +6,8 @@
 // stays down in Windows once the display is closed.
 #include <stddef.h>
 #include <stdint.h>
-#include <string.h>
 
 #include <string>
-#include <vector>
 
 #include "../../include/brlvelt.h"
 #include "../unit/FakeVelt.h"
@@ -147,22 +145,6 @@ void ForgetRun() {
 }
 
 }  // namespace
-
-// Inputs of at most 1,024 bytes, unless told otherwise: hundreds of calls each
-// (the longest seed has 974 bytes). Inputs of up to 4,096 bytes, the default,
-// mostly add repeats of the one-byte calls, at a third of the speed.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> args(*argv, *argv + *argc);
-  for (char* arg : args) {
-    if (strncmp(arg, "-max_len=", 9) == 0) return 0;
-  }
-  static char maxLen[] = "-max_len=1024";
-  args.insert(args.begin() + 1, maxLen);
-  args.push_back(nullptr);
-  *argc += 1;
-  *argv = args.data();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {

@@ -14,14 +14,13 @@ namespace fake {
 
 namespace {
 
-const ULONGLONG kNever = ~0ull;
-
 struct Operation {
   LPOVERLAPPED overlapped;
   bool write;
   unsigned char* buffer;  // read into, or written from
   DWORD length;
   ULONGLONG dueMs;
+  bool connect = false;  // ConnectNamedPipe, moving no data
   bool finished = false;
   DWORD done = 0;
   DWORD error = 0;
@@ -39,7 +38,9 @@ void Hang(const char* what) {
 // Moves data as the other end does when the operation's time has come.
 void Finish(Operation& op) {
   Pipe& p = pipe();
-  if (op.write) {
+  if (op.connect) {
+    op.done = 0;
+  } else if (op.write) {
     DWORD count = op.length;
     if (!p.takes.empty()) {
       count = p.takes.front().bytes < count ? p.takes.front().bytes : count;
@@ -89,12 +90,44 @@ Operation* Find(LPOVERLAPPED overlapped) {
   return nullptr;
 }
 
+void Pend(const Operation& op) {
+  for (size_t i = 0; i < operations.size(); ++i) {
+    if (operations[i].overlapped == op.overlapped) operations.erase(operations.begin() + i--);
+  }
+  events[op.overlapped->hEvent] = false;
+  operations.push_back(op);
+}
+
+// The time the first of the objects is signalled, finishing the operations due by
+// then; kNever if none is.
+ULONGLONG Signalled(const HANDLE* objects, DWORD count, ULONGLONG limitMs, DWORD* which) {
+  ULONGLONG first = kNever;
+  for (DWORD i = 0; i < count; ++i) {
+    ULONGLONG at = kNever;
+    if (objects[i] == pipe().peer) at = pipe().peerEndsMs;
+    for (Operation& op : operations) {
+      if (!op.finished && op.overlapped->hEvent == objects[i] && op.dueMs < at) at = op.dueMs;
+    }
+    auto event = events.find(objects[i]);
+    if (event != events.end() && event->second) at = pipe().nowMs;
+    if (at < first && at <= limitMs) {
+      first = at;
+      *which = i;
+    }
+  }
+  if (first == kNever) return kNever;
+  pipe().nowMs = first > pipe().nowMs ? first : pipe().nowMs;
+  for (Operation& op : operations) {
+    if (!op.finished && op.dueMs <= pipe().nowMs) Finish(op);
+  }
+  return first;
+}
+
 BOOL Start(bool write, unsigned char* buffer, DWORD length, LPDWORD done, LPOVERLAPPED overlapped) {
   Pipe& p = pipe();
   if (done) *done = 0;
-  bool nothingLeft = write ? p.takes.empty() : p.incoming.empty();
-  if (!p.open && nothingLeft) {
-    lastError = ERROR_BROKEN_PIPE;
+  if (!p.open && (write || p.incoming.empty())) {
+    lastError = write ? ERROR_NO_DATA : ERROR_BROKEN_PIPE;
     return FALSE;
   }
   Operation op{overlapped, write, buffer, length, DueTime(write)};
@@ -106,11 +139,7 @@ BOOL Start(bool write, unsigned char* buffer, DWORD length, LPDWORD done, LPOVER
     *done = op.done;
     return TRUE;
   }
-  for (size_t i = 0; i < operations.size(); ++i) {
-    if (operations[i].overlapped == overlapped) operations.erase(operations.begin() + i--);
-  }
-  events[overlapped->hEvent] = false;
-  operations.push_back(op);
+  Pend(op);
   if (op.dueMs == p.nowMs) {
     Finish(operations.back());
     if (done) *done = operations.back().done;
@@ -156,23 +185,46 @@ HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES, BOOL, BOOL initialState, LPCWS
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds) {
-  auto signalled = fake::events.find(object);
-  if (signalled == fake::events.end()) {
-    fake::lastError = ERROR_INVALID_HANDLE;
-    return WAIT_FAILED;
-  }
-  for (fake::Operation& op : fake::operations) {
-    if (op.finished || op.overlapped->hEvent != object) continue;
-    if (op.dueMs != fake::kNever &&
-        (milliseconds == INFINITE || op.dueMs <= pipe().nowMs + milliseconds)) {
-      pipe().nowMs = op.dueMs > pipe().nowMs ? op.dueMs : pipe().nowMs;
-      fake::Finish(op);
+  return WaitForMultipleObjects(1, &object, FALSE, milliseconds);
+}
+
+DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll,
+                                    DWORD milliseconds) {
+  for (DWORD i = 0; i < count; ++i) {
+    if (objects[i] != pipe().peer && fake::events.count(objects[i]) == 0) {
+      fake::lastError = ERROR_INVALID_HANDLE;
+      return WAIT_FAILED;
     }
   }
-  if (signalled->second) return WAIT_OBJECT_0;
-  if (milliseconds == INFINITE) fake::Hang("an endless wait for an operation that never ends");
-  pipe().nowMs += milliseconds;
+  if (count == 0 || waitAll) {
+    fake::lastError = ERROR_INVALID_PARAMETER;
+    return WAIT_FAILED;
+  }
+  ULONGLONG limit = milliseconds == INFINITE ? fake::kNever - 1 : pipe().nowMs + milliseconds;
+  DWORD which = 0;
+  if (fake::Signalled(objects, count, limit, &which) != fake::kNever) return WAIT_OBJECT_0 + which;
+  if (milliseconds == INFINITE) fake::Hang("an endless wait for objects never signalled");
+  pipe().nowMs = limit;
   return WAIT_TIMEOUT;
+}
+
+// Overlapped only, as the bridge opens its end: pends until a client opens the pipe.
+BOOL WINAPI ConnectNamedPipe(HANDLE handle, LPOVERLAPPED overlapped) {
+  fake::Pipe& p = pipe();
+  if (handle != p.handle || !overlapped) {
+    fake::lastError = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  if (p.clientMs <= p.nowMs) {
+    fake::lastError = ERROR_PIPE_CONNECTED;
+    return FALSE;
+  }
+  fake::Operation op{overlapped, false, nullptr, 0, p.clientMs};
+  op.connect = true;
+  ++p.unfinished;
+  fake::Pend(op);
+  fake::lastError = ERROR_IO_PENDING;
+  return FALSE;
 }
 
 BOOL WINAPI CancelIo(HANDLE file) {

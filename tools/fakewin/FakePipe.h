@@ -26,14 +26,22 @@ struct PipeTake {
   DWORD delayMs = 0;
 };
 
+const ULONGLONG kNever = ~0ull;
+
 struct Pipe {
   HANDLE handle = reinterpret_cast<HANDLE>(0x917E);
   std::deque<PipeChunk> incoming;
   std::deque<PipeTake> takes;  // when empty, a write is taken whole at once
   // Whether the other end is still there: with nothing left for them, its reads
-  // pend for ever while it is, and reads and writes fail with ERROR_BROKEN_PIPE
-  // once it has closed.
+  // pend for ever while it is; once it has closed, reads fail with
+  // ERROR_BROKEN_PIPE and writes with ERROR_NO_DATA.
   bool open = true;
+  // When (GetTickCount64) a client opens the pipe: ConnectNamedPipe pends until
+  // then, and for ever when it is kNever.
+  ULONGLONG clientMs = 0;
+  // A process handle, signalled from peerEndsMs on (never when kNever).
+  HANDLE peer = reinterpret_cast<HANDLE>(0x9E70);
+  ULONGLONG peerEndsMs = kNever;
   std::string taken;     // every byte the other end took
   size_t delivered = 0;  // bytes handed to reads
   ULONGLONG nowMs = 0;   // GetTickCount64

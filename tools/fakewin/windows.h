@@ -189,6 +189,10 @@ typedef const WCHAR* LPCWSTR;
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_BROKEN_PIPE 109u
+#define ERROR_NO_DATA 232u
+#define ERROR_PIPE_CONNECTED 535u
+#define SECURITY_IDENTIFICATION 0x00010000u
+#define SECURITY_SQOS_PRESENT 0x00100000u
 #define ERROR_OPERATION_ABORTED 995u
 #define ERROR_IO_INCOMPLETE 996u
 #define ERROR_IO_PENDING 997u
@@ -202,6 +206,9 @@ struct _OVERLAPPED {
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState,
                            LPCWSTR name);
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll,
+                                    DWORD milliseconds);
+BOOL WINAPI ConnectNamedPipe(HANDLE pipe, LPOVERLAPPED overlapped);
 BOOL WINAPI CancelIo(HANDLE file);
 BOOL WINAPI GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred,
                                 BOOL wait);
