@@ -16,16 +16,12 @@
 
 #include "../../src/channel/Channel.h"
 #include "FakePipe.h"
+#include "FuzzInput.h"
 #include "KeyState.h"
 
 namespace {
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  size_t at = 0;
-  bool Done() const { return at >= size; }
-  uint8_t Byte() { return at < size ? data[at++] : 0; }
+struct Input : FuzzInput {
   // Two bytes, low first, of which the high one counts up to mask.
   uint32_t Size(uint8_t highMask) {
     uint32_t low = Byte();
@@ -198,7 +194,7 @@ struct Session {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::ResetPipe();
   fake::win().recordOnly = {"none"};  // no check reads the recorded calls
-  Input in{data, size};
+  Input in{{data, size}};
   Session session;
   uint8_t mode = in.Byte();
   session.overlapped = mode & 1;

@@ -11,6 +11,7 @@
 
 #include "../../include/brlvelt.h"
 #include "../unit/FakeVelt.h"
+#include "FuzzInput.h"
 #include "KeyState.h"
 
 namespace {
@@ -21,12 +22,7 @@ int WINAPI OnChord(int code, int) {
 }
 
 // Reads the input as a stream of small values; zeros once it runs out.
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  size_t at = 0;
-  bool Done() const { return at >= size; }
-  uint8_t Byte() { return at < size ? data[at++] : 0; }
+struct Input : FuzzInput {
   int Int() {
     uint32_t value = 0;
     for (int i = 0; i < 4; ++i) value = value << 8 | Byte();
@@ -156,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)ready;
   fake::win().foreground = nullptr;
-  Input in{data, size};
+  Input in{{data, size}};
   if (size && data[0] % 2)
     fake::SetForegroundLayout(data[0] % 4 == 1 ? fake::kFrench : fake::kGerman);
   while (!in.Done()) Step(in);
