@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../../src/bridge/Bridge.h"
+#include "../../src/bridge/CallDeadline.h"
 #include "../../src/helper/ImportPatch.h"
 #include "../../src/loader/DriverModule.h"
 #include "Check.h"
@@ -37,13 +37,16 @@ DWORD WINAPI ShowOnce(void*) {
 }
 
 // A callback that waits for another thread's call, as a host that hands the
-// chord to its UI thread would: that call runs while the callback waits.
+// chord to its UI thread and waits would: that call does not get in while the
+// callback runs, and returns 0 by its deadline.
 void WaitForAnotherThreadsCall() {
   waitForAThread = false;
+  DWORD start = GetTickCount();
   HANDLE other = CreateThread(nullptr, 0, ShowOnce, nullptr, 0, nullptr);
-  DWORD result = 0;
+  DWORD result = 1;
   CHECK(WaitForSingleObject(other, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(other, &result));
-  CHECK_EQ(1, result);
+  CHECK_EQ(0, result);
+  CHECK(GetTickCount() - start <= CallDeadline::kCallMs + 100);
   CloseHandle(other);
 }
 
@@ -126,7 +129,7 @@ void ChordsReachTheCallbackWhichMayCallIn() {
   CHECK_EQ(40, bridge.Init("keys=bridge-keys.txt;log=bridge-nested.log", OnChord));
   AlignToTick();
   // Time in the callback is the host's: it does not count to the deadline.
-  callbackMs = Bridge::kCallMs + 200;
+  callbackMs = CallDeadline::kCallMs + 200;
   RunTimer(100);
   callbackMs = 0;
   CHECK_EQ(1, Helpers().size());
@@ -330,8 +333,8 @@ void AMissingHelperIsNamed() {
   CHECK_EQ(2, MessageBoxWatcher::seen().size());
 }
 
-// Overlapping calls from a second thread each get their own result, also one
-// the callback waits for; the helper survives.
+// Overlapping calls from a second thread each get their own result; the helper
+// survives.
 DWORD WINAPI ShowFromAnotherThread(void*) {
   const unsigned char row[2] = {0x11, 0x22};
   int wrong = 0;
@@ -344,7 +347,6 @@ void TwoThreadsEachGetTheirResult() {
   WriteKeys("bridge-threads.txt", "0 3 0x03 5\n10 3 0x03 6\n10 3 0x03 7\n");
   CHECK_EQ(40, bridge.Init("keys=bridge-threads.txt", OnChord));
   chords.clear();
-  waitForAThread = true;
   HANDLE other = CreateThread(nullptr, 0, ShowFromAnotherThread, nullptr, 0, nullptr);
   const unsigned char row[1] = {0x33};
   int wrong = 0;
@@ -357,69 +359,106 @@ void TwoThreadsEachGetTheirResult() {
   CHECK_EQ(0, otherWrong);
   CHECK_EQ(1, bridge.Display(row, 1));
   CHECK_EQ(6, chords.size());
-  CHECK(!waitForAThread);
   CHECK_EQ(1, Helpers().size());
   CHECK(MessageBoxWatcher::seen().empty());
   bridge.Terminate();
+  WriteKeys("bridge-threads.txt", "0 3 0x03 8\n");
+  CHECK_EQ(40, bridge.Init("keys=bridge-threads.txt", OnChord));
+  waitForAThread = true;
+  CHECK_EQ(0, Timer());
+  CHECK(!waitForAThread);
+  bridge.Terminate();
 }
 
-// Two callbacks that end out of order: the first thread's returns while the
-// second thread's, opened later, still runs, calls in and gets a chord of its
-// own. The first thread's call goes on only once the second's has returned.
-HANDLE firstInCallback = nullptr, secondInCallback = nullptr;
-volatile LONG orderedCount = 0, secondReturned = 0;
-struct {
-  DWORD thread;
-  int key;
-} ordered[3];
+// A host that hands work from thread to thread. A's callback starts B's call,
+// and returns once B is in a callback or a box of its own, or after 0.3 s (1 s
+// for a box). B either posts a message to A from its callback and waits for A
+// to handle it, or opens the display again and is shown a box (the display is
+// off). A is back from its call within the deadline either way, and the next
+// call A makes while B's box is up returns 0 by its deadline.
+DWORD aThread = 0;
+HANDLE bThread = nullptr, bBusy = nullptr, handledByA = nullptr;
+bool bShowsABox = false, bHandled = false;
 
-int __stdcall OnOrderedChord(int code, int) {
-  LONG at = InterlockedIncrement(&orderedCount) - 1;
-  if (at < 3) ordered[at] = {GetCurrentThreadId(), code & 0xFF};
-  if (at == 0) {
-    SetEvent(firstInCallback);
-    CHECK(WaitForSingleObject(secondInCallback, 5000) == WAIT_OBJECT_0);
-  } else if (at == 1) {
-    SetEvent(secondInCallback);
-    Sleep(300);
-    const unsigned char row[2] = {0x55, 0x66};
-    CHECK_EQ(0, bridge.Display(nullptr, 5));
-    CHECK_EQ(1, bridge.Display(row, 2));
-    CHECK_EQ(0, bridge.Timer());
-    CHECK_EQ(3, orderedCount);
-    InterlockedExchange(&secondReturned, 1);
+int __stdcall OnHandedChord(int, int);
+
+HWND BoxOnB() {
+  return FindWindowA("#32770", "Erreur");
+}
+
+DWORD WINAPI BWorks(void*) {
+  if (bShowsABox) {
+    WriteKeys("bridge-handed.cfg", "cells=-1");
+    bridge.Terminate();
+    return static_cast<DWORD>(bridge.Init("file=bridge-handed.cfg", OnHandedChord));
+  }
+  for (int i = 0; i < 100 && !bHandled && WaitForSingleObject(bBusy, 0) != WAIT_OBJECT_0; ++i) {
+    bridge.Timer();
+    Sleep(20);
   }
   return 0;
 }
 
-DWORD WINAPI TimerOnceTheFirstIsInItsCallback(void*) {
-  if (WaitForSingleObject(firstInCallback, 5000) != WAIT_OBJECT_0) return 1;
-  int wrong = 0;
-  for (int i = 0; i < 100 && orderedCount < 2; ++i, Sleep(20)) wrong += bridge.Timer() != 0;
-  return static_cast<DWORD>(wrong);
+int __stdcall OnHandedChord(int, int) {
+  if (GetCurrentThreadId() != aThread) {
+    SetEvent(bBusy);
+    PostThreadMessageW(aThread, WM_APP, 0, 0);
+    bHandled = WaitForSingleObject(handledByA, 5000) == WAIT_OBJECT_0;
+  } else if (!bThread) {
+    bThread = CreateThread(nullptr, 0, BWorks, nullptr, 0, nullptr);
+    int tries = bShowsABox ? 50 : 15;
+    for (int i = 0; i < tries && WaitForSingleObject(bBusy, 20) != WAIT_OBJECT_0 && !BoxOnB();
+         ++i) {
+    }
+  }
+  return 0;
 }
 
-void CallbacksCloseInTheOrderTheyOpened() {
-  MessageBoxWatcher watcher;
-  WriteKeys("bridge-order.txt", "0 3 0x03 5\n300 3 0x03 6\n100 3 0x03 7\n");
-  CHECK_EQ(40, bridge.Init("keys=bridge-order.txt", OnOrderedChord));
-  firstInCallback = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  secondInCallback = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE other = CreateThread(nullptr, 0, TimerOnceTheFirstIsInItsCallback, nullptr, 0, nullptr);
-  for (int i = 0; i < 100 && orderedCount == 0; ++i, Sleep(10)) CHECK_EQ(0, bridge.Timer());
-  CHECK(secondReturned);
-  DWORD otherWrong = 1;
-  CHECK(WaitForSingleObject(other, 10000) == WAIT_OBJECT_0 &&
-        GetExitCodeThread(other, &otherWrong));
-  CHECK_EQ(0, otherWrong);
-  CHECK(ordered[0].thread == GetCurrentThreadId() && ordered[0].key == 5);
-  CHECK(ordered[1].thread == GetThreadId(other) && ordered[1].key == 6);
-  CHECK(ordered[2].thread == GetThreadId(other) && ordered[2].key == 7);
-  const unsigned char row[1] = {0x33};
-  CHECK_EQ(1, bridge.Display(row, 1));
-  CHECK_EQ(1, Helpers().size());
-  CHECK(MessageBoxWatcher::seen().empty());
-  CloseHandle(other);
+// Closes B's box 4.5 s after it appeared, when the test has not.
+DWORD WINAPI CloseBoxOnBLater(void*) {
+  HWND box = nullptr;
+  for (int i = 0; i < 500 && !(box = BoxOnB()); ++i) Sleep(20);
+  Sleep(4500);
+  if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return 0;
+}
+
+DWORD TimedTimer(int* result) {
+  DWORD start = GetTickCount();
+  *result = bridge.Timer();
+  return GetTickCount() - start;
+}
+
+void AHandsWorkToB(bool box) {
+  aThread = GetCurrentThreadId();
+  bShowsABox = box;
+  bHandled = false;
+  bBusy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  handledByA = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  WriteKeys("bridge-handed.txt", "0 3 0x03 5\n100 3 0x03 6\n600 3 0x03 7\n");
+  WriteKeys("bridge-handed.cfg", "keys=bridge-handed.txt");
+  HANDLE closer = box ? CreateThread(nullptr, 0, CloseBoxOnBLater, nullptr, 0, nullptr) : nullptr;
+  CHECK_EQ(40, bridge.Init("file=bridge-handed.cfg", OnHandedChord));
+  int result = 1;
+  DWORD start = GetTickCount(), longest = TimedTimer(&result);
+  for (MSG m; !box && !bHandled && GetTickCount() - start < 8000; Sleep(10)) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_APP) SetEvent(handledByA);
+    }
+  }
+  for (int i = 0; box && i < 250 && !BoxOnB(); ++i) Sleep(20);
+  if (box) longest = std::max(longest, TimedTimer(&result));
+  CHECK(WaitForSingleObject(bThread, 10000) == WAIT_OBJECT_0);
+  printf("  %s: A spent at most %lu ms in a call, all done after %lu ms\n",
+         box ? "a box on B" : "B waits for A", longest, GetTickCount() - start);
+  CHECK(longest <= CallDeadline::kCallMs + 100);
+  CHECK_EQ(0, result);
+  CHECK(box || (bHandled && GetTickCount() - start < CallDeadline::kCallMs));
+  if (closer) WaitForSingleObject(closer, 10000);
+  for (HANDLE h : {bThread, bBusy, handledByA, closer}) {
+    if (h) CloseHandle(h);
+  }
+  bThread = nullptr;
   bridge.Terminate();
 }
 
@@ -527,7 +566,8 @@ int main(int argc, char** argv) {
     MessageBoxesAppearInTheHost();
     TypedTextArrivesInTheFocusedField();
     TwoThreadsEachGetTheirResult();
-    CallbacksCloseInTheOrderTheyOpened();
+    AHandsWorkToB(false);
+    AHandsWorkToB(true);
     UnloadReleasesHeldKeys();
   } else if (strcmp(mode, "crash") == 0) {
     ASessionOutlivesItsHelper();
