@@ -319,6 +319,29 @@ void ASessionOutlivesItsHelper() {
   bridge.Terminate();
 }
 
+// A restart whose display does not open (switched off meanwhile) is a failed
+// one: the calls answer as with no display open, each try counts to the limit
+// and shows only the driver's own box; past the limit, 0 and the one box.
+void AFailedReopenIsAFailedRestart() {
+  MessageBoxWatcher watcher;
+  const unsigned char row[1] = {1};
+  WriteKeys("bridge-off.cfg", "cells=40");
+  CHECK_EQ(40, bridge.Init("file=bridge-off.cfg", OnChord));
+  EndTheHelper();
+  WriteKeys("bridge-off.cfg", "cells=-1");
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK(Helpers().empty());
+  CHECK_EQ(1, bridge.Clear());
+  CHECK_EQ(0, Timer());
+  CHECK(Helpers().empty());
+  CHECK_EQ(3, MessageBoxWatcher::seen().size());
+  CHECK(SawBox("Le terminal braille n'est pas allum\xE9", "Erreur"));
+  CHECK_EQ(0, bridge.Display(row, 1));
+  CHECK_EQ(4, MessageBoxWatcher::seen().size());
+  CHECK(SawBox("Erreur de communication avec le fichier ", "Erreur"));
+  bridge.Terminate();
+}
+
 void AMissingHelperIsNamed() {
   MessageBoxWatcher watcher;
   CHECK_EQ(0, bridge.Init("cells=40", OnChord));
@@ -493,7 +516,7 @@ void FaultyHelpersAreEnded() {
       CHECK(false);
     }
   }
-  for (const char* fault : {"chord", "keys", "silent", "drip", "held", "topmost"}) {
+  for (const char* fault : {"chord", "keys", "silent", "drip", "held", "scancode", "topmost"}) {
     KeyRecorder recorder;
     MessageBoxWatcher watcher;
     SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", fault);
@@ -506,7 +529,7 @@ void FaultyHelpersAreEnded() {
     printf("  %s: BrlTimer returned after %lu ms\n", fault, took);
     CHECK(took < 3500);
     KeyRecorder::Pump(50);
-    if (strcmp(fault, "held") == 0) CHECK(Balanced());
+    if (strcmp(fault, "held") == 0 || strcmp(fault, "scancode") == 0) CHECK(Balanced());
     if (strcmp(fault, "topmost") == 0) {
       CHECK(SawBox("Fausse alerte", "Erreur"));
       CHECK((shownBoxType & (MB_TOPMOST | MB_SETFOREGROUND | MB_SERVICE_NOTIFICATION)) ==
@@ -571,6 +594,7 @@ int main(int argc, char** argv) {
     UnloadReleasesHeldKeys();
   } else if (strcmp(mode, "crash") == 0) {
     ASessionOutlivesItsHelper();
+    AFailedReopenIsAFailedRestart();
   } else if (strcmp(mode, "missing") == 0) {
     RefusedSettingsStartNothing();
     AMissingHelperIsNamed();
