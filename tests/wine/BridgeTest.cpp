@@ -527,7 +527,10 @@ void FaultyHelpersAreEnded() {
     CHECK_EQ(0, Timer());
     DWORD took = GetTickCount() - start;
     printf("  %s: BrlTimer returned after %lu ms\n", fault, took);
-    CHECK(took < 3500);
+    // A message the helper may not send ends it at once.
+    bool atOnce =
+        strcmp(fault, "silent") != 0 && strcmp(fault, "drip") != 0 && strcmp(fault, "topmost") != 0;
+    CHECK(took < (atOnce ? 1000u : 3500u));
     KeyRecorder::Pump(50);
     if (strcmp(fault, "held") == 0 || strcmp(fault, "scancode") == 0) CHECK(Balanced());
     if (strcmp(fault, "topmost") == 0) {
