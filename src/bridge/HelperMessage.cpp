@@ -54,17 +54,16 @@ bool HelperMessage::DecodeInput(Message& message) {
   return message.AtEnd();
 }
 
-// Only what the driver sends: through keybd_event, a virtual key with its scan
-// code, down or up, extended or not; through SendInput, a UTF-16 code unit as
-// Unicode input, down or up.
+// Only what the driver sends: through keybd_event, any virtual key (the display
+// may name any) with its scan code, down or up, extended or not; through
+// SendInput, a UTF-16 code unit as Unicode input, down or up.
 bool HelperMessage::DecodeKey(Message& message, ForwardedKey* key) const {
   int32_t vk = 0, scan = 0, flags = 0;
   if (!message.GetInt(&vk) || !message.GetInt(&scan) || !message.GetInt(&flags)) return false;
   uint32_t limit = call == kKeybdEvent ? 0xFF : 0xFFFF;
   if (static_cast<uint32_t>(vk) > limit || static_cast<uint32_t>(scan) > limit) return false;
   uint32_t kind = static_cast<uint32_t>(flags) & ~kUp;
-  bool allowed = call == kKeybdEvent ? vk != 0 && (kind == 0 || kind == kExtended)
-                                     : vk == 0 && kind == kUnicode;
+  bool allowed = call == kKeybdEvent ? kind == 0 || kind == kExtended : vk == 0 && kind == kUnicode;
   if (!allowed) return false;
   *key = {static_cast<uint16_t>(vk), static_cast<uint16_t>(scan), static_cast<uint32_t>(flags)};
   return true;

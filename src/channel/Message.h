@@ -25,7 +25,7 @@
 //   0x104 keystrokes   word call (0 keybd_event, 1 SendInput), word count
 //                      (1 for keybd_event, 1 to 64 for SendInput), then for
 //                      each key: word virtual key, word scan code, word flags.
-//                      keybd_event: virtual key 1-255, scan code 0-255, flags
+//                      keybd_event: virtual key 0-255, scan code 0-255, flags
 //                      0 or 1 (extended key), plus 2 (key up) or not.
 //                      SendInput: virtual key 0, scan code a UTF-16 code unit,
 //                      flags 4 (Unicode), plus 2 (key up) or not.

@@ -28,11 +28,11 @@ void Field(bool same, const char* what) {
 // and MB_TOPMOST (0x40000); any other bit is dropped.
 const uint32_t kShownBoxType = 0xF | 0xF0 | 0xF00 | 0x3000 | 0x4000 | 0x10000 | 0x40000;
 
-// keybd_event: a virtual key of 1-255 and a scan code of 0-255, extended or
-// not; SendInput: Unicode input of one code unit, virtual key 0. Up or down.
+// keybd_event: a virtual key and a scan code of 0-255, extended or not; SendInput: Unicode input of
+// one code unit, virtual key 0. Up or down.
 bool KeyAllowed(uint32_t how, uint32_t vk, uint32_t scan, uint32_t flags) {
   uint32_t kind = flags & ~2u;
-  if (how == 0) return vk >= 1 && vk <= 255 && scan <= 255 && (kind == 0 || kind == 1);
+  if (how == 0) return vk <= 255 && scan <= 255 && (kind == 0 || kind == 1);
   return vk == 0 && scan <= 0xFFFF && kind == 4;
 }
 
