@@ -1,0 +1,45 @@
+// The self-test's own window and the focused edit control the driver types into.
+// It is the only place the self-test lets keys go: every wait here stops as soon
+// as the window is closed or loses the focus.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TypingWindow {
+ public:
+  // What the window saw while messages were handled.
+  enum State { kWaiting, kEnded, kClosed, kFocusLost };
+
+  // The virtual key that ends every key script: it reaches the edit control
+  // after everything typed before it.
+  static const BYTE kEndKey = VK_F24;
+
+  TypingWindow() = default;
+  ~TypingWindow();
+  TypingWindow(const TypingWindow&) = delete;
+  TypingWindow& operator=(const TypingWindow&) = delete;
+
+  bool Create();
+  // Makes the window the foreground window with the edit control focused.
+  bool BringToFront();
+  bool Focused() const;
+  // Handles the messages waiting, then for ms milliseconds more.
+  State Pump(DWORD ms = 0);
+  // Presses Caps Lock when it is not as asked, only while the edit control has
+  // the focus; true once this thread sees it as asked.
+  bool SetCapsLock(bool on);
+  static bool CapsLockOn();
+  void Clear();
+  std::wstring Text() const;
+
+ private:
+  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  State Now() const;
+
+  HWND frame = nullptr;
+  HWND edit = nullptr;
+  bool closed = false;
+  bool endKey = false;
+};
