@@ -97,6 +97,9 @@ bool SelfTest::FindFiles() {
   for (const wchar_t* name : needed) {
     if (!name || Exists(folder + name)) continue;
     printf("Missing beside brlvelt-selftest.exe: %ls\n", name);
+    // The win64 package has the bridge beside the self-test, and no VELT.DLL.
+    if (!bridge && sizeof(void*) == 8)
+      printf("With the win64 package: brlvelt-selftest --bridge\n");
     return false;
   }
   if (bridge && sizeof(void*) != 8) {
