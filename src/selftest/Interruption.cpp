@@ -18,11 +18,11 @@ const char* Interruption::Reason() {
     case kNone:
       return nullptr;
     case CTRL_C_EVENT:
-      return "Ctrl+C was pressed";
+      return "stopped: Ctrl+C was pressed";
     case CTRL_BREAK_EVENT:
-      return "Ctrl+Break was pressed";
+      return "stopped: Ctrl+Break was pressed";
     default:
-      return "the console was closed";
+      return "stopped: the console was closed";
   }
 }
 

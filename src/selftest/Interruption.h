@@ -8,7 +8,7 @@
 class Interruption {
  public:
   static void Install();
-  // Why the console asked to stop, or null while it has not.
+  // Why the console asked to stop ("stopped: ..."), or null while it has not.
   static const char* Reason();
   // The user's keyboard and foreground window are back as they were.
   static void Restored();

@@ -72,11 +72,15 @@ int SelfTest::Run() {
       if (outcome.kind == Outcome::kStopped) verdict = outcome.text;
     }
   }
-  driver.Unload();
+  // Put back first: a console being closed leaves only seconds, and unloading
+  // the bridge may take some of them.
   std::string notRestored = saved.Restore(window);
   layouts.UnloadAdded();
   Interruption::Restored();
+  driver.Unload();
   DeleteFileW(kScript);
+  SetCurrentDirectoryW(folder.c_str());
+  RemoveDirectoryW(scriptFolder.c_str());
   if (verdict.empty()) {
     verdict = allRight ? "everything typed arrived right"
                        : "not all arrived right, or not all could be checked (above)";

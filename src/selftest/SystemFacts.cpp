@@ -49,3 +49,7 @@ std::string SystemFacts::ShiftLockSetting() {
            found && (attributes & KLF_SHIFTLOCK) ? "yes" : "no", value);
   return text;
 }
+
+bool SystemFacts::UnderWine() {
+  return NtdllProc<const char*(CDECL*)()>("wine_get_version") != nullptr;
+}

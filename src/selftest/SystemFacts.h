@@ -11,4 +11,5 @@ class SystemFacts {
   // Whether Shift turns Caps Lock off: the user's KLF_SHIFTLOCK attribute, as a
   // sentence with the registry value it comes from.
   static std::string ShiftLockSetting();
+  static bool UnderWine();
 };

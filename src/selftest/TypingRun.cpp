@@ -15,9 +15,22 @@ int __stdcall OnChord(int, int) {
   return 0;
 }
 
+// Why typing must stop at once, or null.
+const char* StopReason(TypingWindow::State state) {
+  if (state == TypingWindow::kClosed) return "stopped: the self-test's window was closed";
+  if (state == TypingWindow::kCancelled) return "stopped: Esc was pressed";
+  if (const char* reason = Interruption::Reason()) return reason;
+  return state == TypingWindow::kFocusLost ? "stopped: another window took the focus" : nullptr;
+}
+
 }  // namespace
 
 Outcome TypingRun::Run(Layout& layout, bool capsLock) {
+  // Between two runs the focus may be elsewhere for a moment: Prepare takes it
+  // back before anything is typed.
+  TypingWindow::State state = window.Pump();
+  if (state == TypingWindow::kFocusLost) state = TypingWindow::kWaiting;
+  if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
   std::string failure = Prepare(layout, capsLock);
   if (!failure.empty()) return {Outcome::kNotRun, failure};
   if (driver.Init(settings, OnChord) == 0) {
@@ -53,19 +66,9 @@ std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
 Outcome TypingRun::Type() {
   DWORD start = GetTickCount();
   for (;;) {
-    switch (window.Pump()) {
-      case TypingWindow::kEnded:
-        return {Outcome::kRight, ""};
-      case TypingWindow::kClosed:
-        return {Outcome::kStopped, "stopped: the self-test's window was closed"};
-      case TypingWindow::kFocusLost:
-        return {Outcome::kStopped, "stopped: another window took the focus"};
-      case TypingWindow::kWaiting:
-        break;
-    }
-    if (const char* reason = Interruption::Reason()) {
-      return {Outcome::kStopped, std::string("stopped: ") + reason};
-    }
+    TypingWindow::State state = window.Pump();
+    if (state == TypingWindow::kEnded) return {Outcome::kRight, ""};
+    if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
     if (GetTickCount() - start > kLimitMs) {
       return {Outcome::kTooLong, "took too long: not all typed after 30 s"};
     }

@@ -18,7 +18,7 @@ bool TypingWindow::Create() {
   type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   type.lpszClassName = kClassName;
   RegisterClassW(&type);
-  frame = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"brlvelt self-test: typing, please wait",
+  frame = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"brlvelt self-test: typing (Esc stops it)",
                           WS_OVERLAPPEDWINDOW, 60, 60, 640, 120, nullptr, nullptr, type.hInstance,
                           nullptr);
   if (!frame) return false;
@@ -31,7 +31,6 @@ bool TypingWindow::Create() {
 }
 
 bool TypingWindow::BringToFront() {
-  if (closed) return false;
   SetForegroundWindow(frame);
   SetFocus(edit);
   for (int i = 0; i < 20 && !Focused(); ++i) Pump(25);
@@ -39,7 +38,7 @@ bool TypingWindow::BringToFront() {
 }
 
 bool TypingWindow::Focused() const {
-  return !closed && GetForegroundWindow() == frame && GetFocus() == edit;
+  return GetForegroundWindow() == frame && GetFocus() == edit;
 }
 
 TypingWindow::State TypingWindow::Pump(DWORD ms) {
@@ -47,22 +46,25 @@ TypingWindow::State TypingWindow::Pump(DWORD ms) {
   do {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      bool key = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+      // Esc is the person's way to stop; the driver never types it.
+      if (key && msg.wParam == VK_ESCAPE) cancelled = true;
       // The end key is the script's own: the edit control never sees it.
-      bool isEndKey =
-          (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == kEndKey;
-      if (isEndKey && msg.message == WM_KEYDOWN) endKey = true;
-      if (isEndKey) continue;
+      if (key && msg.wParam == kEndKey) {
+        endKey = endKey || msg.message == WM_KEYDOWN;
+        continue;
+      }
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
-    if (Now() != kWaiting || ms == 0) break;
-    Sleep(5);
+    if (ms) Sleep(5);
   } while (GetTickCount() - start < ms);
   return Now();
 }
 
 TypingWindow::State TypingWindow::Now() const {
   if (closed) return kClosed;
+  if (cancelled) return kCancelled;
   if (!Focused()) return kFocusLost;
   return endKey ? kEnded : kWaiting;
 }

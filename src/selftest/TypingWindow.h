@@ -1,6 +1,6 @@
 // The self-test's own window and the focused edit control the driver types into.
-// It is the only place the self-test lets keys go: every wait here stops as soon
-// as the window is closed or loses the focus.
+// It is the only place the self-test lets keys go: while typing, the state says
+// at once when the window was closed, Esc was pressed or the focus went.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 class TypingWindow {
  public:
   // What the window saw while messages were handled.
-  enum State { kWaiting, kEnded, kClosed, kFocusLost };
+  enum State { kWaiting, kEnded, kClosed, kCancelled, kFocusLost };
 
   // The virtual key that ends every key script: it reaches the edit control
   // after everything typed before it.
@@ -41,5 +41,6 @@ class TypingWindow {
   HWND frame = nullptr;
   HWND edit = nullptr;
   bool closed = false;
+  bool cancelled = false;
   bool endKey = false;
 };
