@@ -26,10 +26,10 @@ const char* StopReason(TypingWindow::State state) {
 }  // namespace
 
 Outcome TypingRun::Run(Layout& layout, bool capsLock) {
-  // Between two runs the focus may be elsewhere for a moment: Prepare takes it
-  // back before anything is typed.
+  // Until the window first had the focus, Prepare tries to take it; once it
+  // had it, the focus going elsewhere stops everything.
   TypingWindow::State state = window.Pump();
-  if (state == TypingWindow::kFocusLost) state = TypingWindow::kWaiting;
+  if (state == TypingWindow::kFocusLost && !hadFocus) state = TypingWindow::kWaiting;
   if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
   std::string failure = Prepare(layout, capsLock);
   if (!failure.empty()) return {Outcome::kNotRun, failure};
@@ -46,6 +46,7 @@ Outcome TypingRun::Run(Layout& layout, bool capsLock) {
 // Empty when the window is in front with the layout active and Caps Lock as asked.
 std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
   if (!window.BringToFront()) return "could not become the foreground window";
+  hadFocus = true;
   if (!layout.handle || !ActivateKeyboardLayout(layout.handle, 0) ||
       GetKeyboardLayout(0) != layout.handle) {
     return "could not activate the layout";

@@ -35,4 +35,5 @@ class TypingRun {
   TypingWindow& window;
   const TypingSample& sample;
   const char* settings;
+  bool hadFocus = false;
 };
