@@ -56,7 +56,7 @@ TextDiff::TextDiff(const std::wstring& expected, const std::wstring& full) {
 
 void TextDiff::AddPlace(const std::wstring& expected, const std::wstring& arrived) {
   if (expected.empty() && arrived.empty()) return;
-  wrong += static_cast<int>(expected.size() > arrived.size() ? expected.size() : arrived.size());
+  wrong += static_cast<int>(expected.empty() ? arrived.size() : expected.size());
   if (++places > kExamples) return;
   if (places > 1) examples += "; ";
   examples += CodePoints(expected) + " -> " + CodePoints(arrived);

@@ -8,7 +8,8 @@
 class TextDiff {
  public:
   TextDiff(const std::wstring& expected, const std::wstring& arrived);
-  // Characters wrong: in each place that differs, the more of expected and arrived.
+  // Characters wrong: those expected that did not arrive as themselves, and
+  // those that arrived where nothing was lost.
   int Wrong() const { return wrong; }
   // The first places that differ, as code points: "U+00E9 -> U+00B4 U+0065; ...".
   const std::string& Examples() const { return examples; }
