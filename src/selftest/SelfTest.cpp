@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <vector>
+
 #include "Interruption.h"
 #include "SystemFacts.h"
 #include "TypingRun.h"
@@ -41,15 +43,7 @@ bool SelfTest::Configure(int argc, char** argv) {
 
 int SelfTest::Run() {
   DWORD start = GetTickCount();
-  const char* route = sizeof(void*) == 8 ? "x86-64, in this process" : "i686, in this process";
-  if (bridge) route = "x86-64, through the bridge and its helper";
-  printf(
-      "brlvelt-selftest %s, %s\n"
-      "Types %d characters and %d sentences through the driver into a window of its own,\n"
-      "on each keyboard layout with Caps Lock off and then on. It takes the focus and\n"
-      "toggles Caps Lock for a moment: please leave the keyboard and mouse alone until\n"
-      "it has finished.\n\n",
-      BRLVELT_VERSION, route, sample.Characters(), sample.Sentences());
+  PrintHeader();
   if (!FindFiles() || !layouts.Collect(klidCount, klids) || !CheckLayouts() || !WriteScript()) {
     return 2;
   }
@@ -61,26 +55,8 @@ int SelfTest::Run() {
   }
   window.BringToFront();
   saved.SaveCapsLock();
-  bool allRight = true;
-  TypingRun run(driver, window, sample, kSettings);
-  for (Layout& layout : layouts.All()) {
-    for (bool capsLock : {false, true}) {
-      if (!verdict.empty()) break;
-      Outcome outcome = run.Run(layout, capsLock);
-      PrintLine(layout, capsLock, outcome.text);
-      allRight = allRight && outcome.kind == Outcome::kRight;
-      if (outcome.kind == Outcome::kStopped) verdict = outcome.text;
-    }
-  }
-  // Put back first: a console being closed leaves only seconds, and unloading
-  // the bridge may take some of them.
-  std::string notRestored = saved.Restore(window);
-  layouts.UnloadAdded();
-  Interruption::Restored();
-  driver.Unload();
-  DeleteFileW(kScript);
-  SetCurrentDirectoryW(folder.c_str());
-  RemoveDirectoryW(scriptFolder.c_str());
+  bool allRight = TypeOnEveryLayout();
+  std::string notRestored = PutBack();
   if (verdict.empty()) {
     verdict = allRight ? "everything typed arrived right"
                        : "not all arrived right, or not all could be checked (above)";
@@ -89,25 +65,67 @@ int SelfTest::Run() {
   return allRight && notRestored.empty() ? 0 : 1;
 }
 
+void SelfTest::PrintHeader() const {
+  const char* route = sizeof(void*) == 8 ? "x86-64, in this process" : "i686, in this process";
+  if (bridge) route = "x86-64, through the bridge and its helper";
+  printf(
+      "brlvelt-selftest %s, %s\n"
+      "Types %d characters and %d sentences through the driver into a window of its own,\n"
+      "on each keyboard layout with Caps Lock off and then on. It takes the focus and\n"
+      "toggles Caps Lock for a moment: please leave the keyboard and mouse alone until\n"
+      "it has finished.\n\n",
+      BRLVELT_VERSION, route, sample.Characters(), sample.Sentences());
+}
+
+// True only if every layout in both states was typed and arrived right; the
+// first run that was stopped ends them all.
+bool SelfTest::TypeOnEveryLayout() {
+  bool allRight = true;
+  TypingRun run(driver, window, sample, kSettings);
+  for (Layout& layout : layouts.All()) {
+    for (bool capsLock : {false, true}) {
+      if (!verdict.empty()) return false;
+      Outcome outcome = run.Run(layout, capsLock);
+      PrintLine(layout, capsLock, outcome.text);
+      allRight = allRight && outcome.kind == Outcome::kRight;
+      if (outcome.kind == Outcome::kStopped) verdict = outcome.text;
+    }
+  }
+  return allRight;
+}
+
+// The user's state first: a console being closed leaves only seconds, and
+// unloading the bridge may take some of them. Empty when all is back.
+std::string SelfTest::PutBack() {
+  std::string notRestored = saved.Restore(window);
+  layouts.UnloadAdded();
+  Interruption::Restored();
+  driver.Unload();
+  DeleteFileW(kScript);
+  SetCurrentDirectoryW(folder.c_str());
+  RemoveDirectoryW(scriptFolder.c_str());
+  return notRestored;
+}
+
 // The driver, and the simulated display it must load rather than a real one:
 // beside this program, or beside the bridge's helper.
 bool SelfTest::FindFiles() {
+  if (bridge && sizeof(void*) != 8) {
+    printf("--bridge is for the 64-bit self-test, in the win64 package.\n");
+    return false;
+  }
   wchar_t path[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   folder.assign(path, length);
   folder.erase(folder.find_last_of(L'\\') + 1);
-  const wchar_t* needed[] = {L"brlvelt.dll", bridge ? L"brlvelthost\\brlvelthost.exe" : L"VELT.DLL",
-                             bridge ? L"brlvelthost\\VELT.DLL" : nullptr};
+  std::vector<const wchar_t*> needed = {L"brlvelt.dll", L"VELT.DLL"};
+  if (bridge) needed = {L"brlvelt.dll", L"brlvelthost\\brlvelthost.exe", L"brlvelthost\\VELT.DLL"};
   for (const wchar_t* name : needed) {
-    if (!name || Exists(folder + name)) continue;
+    if (Exists(folder + name)) continue;
     printf("Missing beside brlvelt-selftest.exe: %ls\n", name);
     // The win64 package has the bridge beside the self-test, and no VELT.DLL.
     if (!bridge && sizeof(void*) == 8)
       printf("With the win64 package: brlvelt-selftest --bridge\n");
-    return false;
-  }
-  if (bridge && sizeof(void*) != 8) {
-    printf("--bridge is for the 64-bit self-test, in the win64 package.\n");
     return false;
   }
   if (!driver.Load((folder + L"brlvelt.dll").c_str())) {
@@ -138,7 +156,7 @@ bool SelfTest::WriteScript() {
 
 void SelfTest::PrintLine(const Layout& layout, bool capsLock, const std::string& text) const {
   std::string klid = layout.klid.empty() ? "--------" : layout.klid;
-  printf("%s  Caps Lock %-3s  %-24.24s  %s\n", klid.c_str(), capsLock ? "on" : "off",
+  printf("%s  Caps Lock %-3s  %-30.30s  %s\n", klid.c_str(), capsLock ? "on" : "off",
          LayoutList::Name(klid).c_str(), text.c_str());
   fflush(stdout);
 }

@@ -21,9 +21,12 @@ class SelfTest {
   int Run();
 
  private:
+  void PrintHeader() const;
   bool FindFiles();
   bool WriteScript();
   bool CheckLayouts();
+  bool TypeOnEveryLayout();
+  std::string PutBack();
   void PrintLine(const Layout& layout, bool capsLock, const std::string& text) const;
   void PrintFooter(DWORD start, const std::string& notRestored) const;
 
