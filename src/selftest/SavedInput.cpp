@@ -14,7 +14,9 @@ void SavedInput::SaveCapsLock() {
 std::string SavedInput::Restore(TypingWindow& window) const {
   std::string left;
   bool front = window.BringToFront();
-  if (!front || !ActivateKeyboardLayout(layout, 0)) left += " the keyboard layout;";
+  if (GetKeyboardLayout(0) != layout && !(front && ActivateKeyboardLayout(layout, 0))) {
+    left += " the keyboard layout;";
+  }
   if (!window.SetCapsLock(capsLock)) {
     left += capsLock ? " Caps Lock (press it once to turn it on);"
                      : " Caps Lock (press it once to turn it off);";

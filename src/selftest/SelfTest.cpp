@@ -53,7 +53,10 @@ int SelfTest::Run() {
     printf("Could not create the self-test's window.\n");
     return 2;
   }
+  // In front, with the activation's messages handled, this thread's key state
+  // is the keyboard's.
   window.BringToFront();
+  window.Pump(100);
   saved.SaveCapsLock();
   bool allRight = TypeOnEveryLayout();
   std::string notRestored = PutBack();
