@@ -108,7 +108,7 @@ bool HelperProcess::Launch(const wchar_t* pipeName) {
   while (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                          nullptr, &startup, &started)) {
     if (++tries == kStartTries) return false;
-    Sleep(kRetryMs);
+    HostWait::Until(0, nullptr, GetTickCount64() + kRetryMs);
   }
   BindToHost(started.hProcess);
   ResumeThread(started.hThread);

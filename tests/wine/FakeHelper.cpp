@@ -4,7 +4,7 @@
 // silent; held: Shift and right Ctrl injected down, plain Ctrl up, then
 // garbage; scancode: Shift down, then a key flag the driver never sends; drip: a valid keystroke
 // every second, never the result; topmost: a message box with styles beyond
-// the driver's, then the result as usual).
+// the driver's, then the result as usual; boxes: two boxes in one call).
 #include <string.h>
 #include <windows.h>
 
@@ -59,6 +59,7 @@ void BreakOnTimer(const char* fault) {
     Box();
     return;
   }
+  for (int i = 0; i < 2 && strcmp(fault, "boxes") == 0; ++i) Box();
   // Right Ctrl stays down in Windows after a plain Ctrl goes up.
   if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0) && Key(VK_CONTROL, KEYEVENTF_EXTENDEDKEY) &&
       Key(VK_CONTROL, KEYEVENTF_KEYUP)) {
