@@ -1,9 +1,9 @@
 // The helper's life in a session and its restart policy: started for BrlInit
 // or a wake and greeted; once lost, restarted by the next call that needs the
-// driver, silently, reopening the display as it was, at most RestartLimit::kMost
-// times a minute. A restart whose helper fails or whose display does not open
-// counts as failed; past the limit, one box says the driver is lost until the
-// next BrlInit.
+// driver, with no box of its own, reopening the display as it was, at most
+// RestartLimit::kMost times a minute. A restart whose helper fails or whose
+// display does not open counts as failed; past the limit, one box says the
+// driver is lost until the next BrlInit.
 #pragma once
 
 #include "CallDeadline.h"
