@@ -1,10 +1,11 @@
 #include "TypingPlan.h"
 
 #include "DeadKeyTable.h"
+#include "KeyState.h"
 
 TypingPlan TypingPlan::For(unsigned char ch) {
   const KeyboardLayout& layout = KeyboardLayout::Foreground();
-  bool capsLock = GetKeyState(VK_CAPITAL) & 1;
+  bool capsLock = KeyState::CapsLockOn();
   TypingPlan plan;
   plan.planned = true;
   plan.layout = layout.Handle();

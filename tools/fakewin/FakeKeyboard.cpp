@@ -2,6 +2,8 @@
 // the focused application: the text that the injected events type.
 #include <string.h>
 
+#include <string>
+
 #include "FakeWindows.h"
 #include "Layout.h"
 
@@ -19,6 +21,23 @@ HKL ThreadLayout(DWORD thread) {
 
 HKL ThreadLayout() {
   return ThreadLayout(win().currentThread);
+}
+
+// The thread whose queue key messages reach: the foreground window's, or the
+// calling thread's when no window has the focus.
+DWORD FocusedThread() {
+  HWND window = win().foreground;
+  return window ? win().windowThreads[window] : win().currentThread;
+}
+
+// A thread has a message queue once it called user32: the calling thread, and
+// the threads that own windows.
+bool HasQueue(DWORD thread) {
+  if (thread == win().currentThread) return true;
+  for (const auto& [window, owner] : win().windowThreads) {
+    if (owner == thread) return true;
+  }
+  return false;
 }
 
 // Windows-1252 0x80-0x9F; the rest of the code page, and the five unassigned
@@ -119,9 +138,7 @@ void DeliverKey(BYTE vk, bool up) {
   if (vk == VK_CAPITAL && !w.keysDown.count(vk)) w.capsLock = !w.capsLock;
   if (vk == VK_SHIFT && w.shiftClearsCapsLock) w.capsLock = false;
   w.keysDown.insert(vk);
-  HWND window = w.foreground;
-  const Layout* layout =
-      Layout::Find(ThreadLayout(window ? w.windowThreads[window] : w.currentThread));
+  const Layout* layout = Layout::Find(ThreadLayout(FocusedThread()));
   const LayoutKey* key = layout ? layout->Key(vk) : nullptr;
   int level =
       LevelOf(w.keysDown.count(VK_SHIFT), w.keysDown.count(VK_CONTROL), w.keysDown.count(VK_MENU));
@@ -206,12 +223,46 @@ int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int s
   return fake::Translate(*layout, key->chars[caps][level], dead, flags & 4, buffer);
 }
 
+DWORD WINAPI GetCurrentThreadId(void) {
+  if (!fake::win().silentKeyboard && fake::Recording(__func__)) {
+    fake::Record("GetCurrentThreadId()");
+  }
+  return fake::win().currentThread;
+}
+
+// Only the calling thread is ever joined here. A thread cannot attach to itself,
+// and a thread without a message queue cannot be attached.
+BOOL WINAPI AttachThreadInput(DWORD idAttach, DWORD idAttachTo, BOOL attach) {
+  if (fake::Recording(__func__)) {
+    fake::Record("AttachThreadInput(" + std::to_string(idAttach) + "," +
+                 std::to_string(idAttachTo) + "," + std::to_string(attach) + ")");
+  }
+  fake::Windows& w = fake::win();
+  if (idAttach == idAttachTo || idAttach != w.currentThread || !fake::HasQueue(idAttachTo)) {
+    return FALSE;
+  }
+  if (!attach) {
+    if (w.attachedTo != idAttachTo) return FALSE;
+    w.attachedTo = 0;
+    return TRUE;
+  }
+  if (w.attachRefused) return FALSE;
+  w.attachedTo = idAttachTo;
+  return TRUE;
+}
+
+// The focused thread's state is the user's; any other thread's is as it last
+// read key messages.
 SHORT WINAPI GetKeyState(int vk) {
   if (fake::win().silentKeyboard) return 0;
   if (fake::Recording(__func__)) {
     fake::Record("GetKeyState(" + fake::Hex(static_cast<unsigned>(vk)) + ")");
   }
   const fake::Windows& w = fake::win();
+  DWORD focused = fake::FocusedThread();
+  if (w.currentThread != focused && w.attachedTo != focused) {
+    return vk == VK_CAPITAL && w.staleCapsLock ? 1 : 0;
+  }
   int toggled = vk == VK_CAPITAL && w.capsLock ? 1 : 0;
   return static_cast<SHORT>((w.keysDown.count(static_cast<unsigned>(vk)) ? 0x8000 : 0) | toggled);
 }

@@ -67,6 +67,12 @@ struct Windows {
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
   bool capsLock = false;  // toggled by VK_CAPITAL going down
+  // The key state of threads that read no key messages: the calling thread's
+  // GetKeyState answers with it unless that thread has the focus (owns the
+  // foreground window, or there is none) or is attached to the thread that does.
+  bool staleCapsLock = false;
+  DWORD attachedTo = 0;        // the thread AttachThreadInput joined the calling thread to
+  bool attachRefused = false;  // as with a journal record hook or another desktop
   // Windows set so that Shift going down turns Caps Lock off.
   bool shiftClearsCapsLock = false;
   // The dead key ToUnicodeEx keeps until its next key: the keyboard state the
