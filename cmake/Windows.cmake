@@ -18,7 +18,7 @@ set_target_properties(brlvelt PROPERTIES PREFIX "" OUTPUT_NAME brlvelt)
 # rather than in .bss.
 target_compile_options(brlvelt PRIVATE ${DRIVER_FLAGS} -ffunction-sections)
 target_link_options(brlvelt PRIVATE ${STATIC_RUNTIME} -Wl,--gc-sections -s)
-target_link_libraries(brlvelt PRIVATE user32)
+target_link_libraries(brlvelt PRIVATE user32 advapi32)
 
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)

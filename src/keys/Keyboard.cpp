@@ -1,6 +1,11 @@
 #include "Keyboard.h"
 
 #include "HeldKeys.h"
+#include "WindowsSettings.h"
+
+void Keyboard::Open() {
+  WindowsSettings::Read();
+}
 
 void Keyboard::TypeCharacter(unsigned char ch, int down) {
   TypingPlan& held = HeldKeys::Character(ch);

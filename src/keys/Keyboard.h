@@ -7,6 +7,9 @@
 
 class Keyboard {
  public:
+  // Reads the Windows version and the user's Caps Lock setting that typing
+  // depends on: when a session opens.
+  static void Open();
   // Types a character from the display: down 1 presses, anything else releases.
   // Accented letters go through their accent's dead key where the layout has it.
   static void TypeCharacter(unsigned char ch, int down);

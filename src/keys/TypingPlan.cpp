@@ -16,7 +16,7 @@ TypingPlan TypingPlan::For(unsigned char ch) {
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
   plan.key = layout.KeyFor(wide, capsLock);
   if (plan.key.vk || plan.AccentAlone(layout, wide, capsLock)) return plan;
-  plan.key = ch < 0x20 ? ControlKey(layout, ch, capsLock) : Stroke();
+  plan.key = ch < 0x20 || ch == 0x7F ? ControlKey(layout, ch, capsLock) : Stroke();
   // No key on this layout: typed as the character itself.
   if (!plan.key.vk) plan.key.unicode = wide;
   return plan;
@@ -43,11 +43,12 @@ bool TypingPlan::AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLo
   return accented;
 }
 
-// Control characters the layout types with Ctrl and a letter, as VkKeyScan says;
-// with Caps Lock on, not those that need Shift, which could turn Caps Lock off.
+// Control characters and DEL as VkKeyScan types them (Ctrl and a letter, Ctrl and
+// Backspace); with Caps Lock on, not those that need Shift where Shift turns it off.
 Stroke TypingPlan::ControlKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock) {
   SHORT found = VkKeyScanExA(static_cast<CHAR>(ch), layout.Handle());
-  if ((found & 0xFF) == 0xFF || (capsLock && (found & 0x100))) return {};
+  bool shiftRefused = capsLock && layout.ShiftClearsCapsLock() && (found & 0x100);
+  if ((found & 0xFF) == 0xFF || shiftRefused) return {};
   BYTE vk = static_cast<BYTE>(found & 0xFF);
   BYTE scan = static_cast<BYTE>(MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout.Handle()));
   return {vk, scan, static_cast<BYTE>((found >> 8) & 7), 0};

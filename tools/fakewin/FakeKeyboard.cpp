@@ -56,7 +56,7 @@ WCHAR Wide(BYTE ch) {
 // levels in turn, dead keys among them: here plain characters come before dead
 // keys, then the fewest modifiers, then the layout's key order, so that a
 // character on two keys gets its plain key. Ctrl and a letter for the control
-// characters 1-26.
+// characters 1-26, Ctrl and Backspace for DEL, as Windows' layout tables have it.
 SHORT Scan(WCHAR ch, HKL handle) {
   const Layout* layout = Layout::Find(handle);
   if (!layout || !ch) return -1;
@@ -70,6 +70,7 @@ SHORT Scan(WCHAR ch, HKL handle) {
     }
   }
   if (ch >= 1 && ch <= 26) return static_cast<SHORT>(2 << 8 | ('A' + ch - 1));
+  if (ch == 0x7F && layout->Key(VK_BACK)) return static_cast<SHORT>(2 << 8 | VK_BACK);
   return -1;
 }
 
@@ -140,8 +141,11 @@ void DeliverKey(BYTE vk, bool up) {
   w.keysDown.insert(vk);
   const Layout* layout = Layout::Find(ThreadLayout(FocusedThread()));
   const LayoutKey* key = layout ? layout->Key(vk) : nullptr;
-  int level =
-      LevelOf(w.keysDown.count(VK_SHIFT), w.keysDown.count(VK_CONTROL), w.keysDown.count(VK_MENU));
+  bool shift = w.keysDown.count(VK_SHIFT), ctrl = w.keysDown.count(VK_CONTROL);
+  bool alt = w.keysDown.count(VK_MENU);
+  int level = LevelOf(shift, ctrl, alt);
+  // Ctrl+Backspace types DEL.
+  if (key && vk == VK_BACK && ctrl && !shift && !alt) Type(*layout, 0x7F, false);
   if (!key || level < 0) return;
   WCHAR ch = key->chars[w.capsLock][level];
   if (ch >= 0x20) Type(*layout, ch, (key->dead[w.capsLock] >> level) & 1);
