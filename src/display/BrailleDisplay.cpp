@@ -22,7 +22,6 @@ int BrailleDisplay::Initialize(const char* settings, KeyCallback callback) {
   if (length < 0) return 0;
   keyCallback = callback;
   memcpy(portSettings, settings, length + 1);
-  Keyboard::Open();
   if (!Open(portSettings)) return 0;
   return Connect(2000) ? 1 : 0;
 }

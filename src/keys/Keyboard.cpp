@@ -3,10 +3,6 @@
 #include "HeldKeys.h"
 #include "WindowsSettings.h"
 
-void Keyboard::Open() {
-  WindowsSettings::Read();
-}
-
 void Keyboard::TypeCharacter(unsigned char ch, int down) {
   TypingPlan& held = HeldKeys::Character(ch);
   if (down == 1) {
@@ -42,4 +38,5 @@ void Keyboard::ReleaseHeldKeys() {
   for (int vk = 0; vk < 256; ++vk) {
     if (HeldKeys::VirtualKey(static_cast<BYTE>(vk))) ReleaseVirtualKey(static_cast<BYTE>(vk));
   }
+  WindowsSettings::Forget();
 }

@@ -7,9 +7,6 @@
 
 class Keyboard {
  public:
-  // Reads the Windows version and the user's Caps Lock setting that typing
-  // depends on: when a session opens.
-  static void Open();
   // Types a character from the display: down 1 presses, anything else releases.
   // Accented letters go through their accent's dead key where the layout has it.
   static void TypeCharacter(unsigned char ch, int down);
@@ -17,6 +14,7 @@ class Keyboard {
   static void PressVirtualKey(BYTE vk);
   static void ReleaseVirtualKey(BYTE vk);
   // Releases every character and virtual key the display still holds down, so
-  // that no key or modifier stays stuck in Windows when the display goes away.
+  // that no key or modifier stays stuck in Windows when the display goes away;
+  // forgets the settings read for the session, read again at the next character.
   static void ReleaseHeldKeys();
 };

@@ -16,9 +16,8 @@ typedef LONG(WINAPI* GetVersionProc)(RTL_OSVERSIONINFOW* version);
 
 }  // namespace
 
-void WindowsSettings::Read() {
-  keyboardStateKept = Of(ReadKeyboardStateKept());
-  ReadShiftClearsCapsLock();
+void WindowsSettings::Forget() {
+  keyboardStateKept = shiftClearsCapsLock = kUnread;
 }
 
 bool WindowsSettings::KeyboardStateKept() {

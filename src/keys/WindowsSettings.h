@@ -1,6 +1,6 @@
 // What typing depends on beyond the layout: whether this Windows lets ToUnicodeEx
 // look at a key without changing the keyboard state, and whether the user set
-// Shift to turn Caps Lock off. Read when a session opens (or at first need), the
+// Shift to turn Caps Lock off. Read at the first character of a session, the
 // Shift setting again when a layout is learned; never per character.
 #pragma once
 
@@ -8,8 +8,8 @@
 
 class WindowsSettings {
  public:
-  // Reads both settings again.
-  static void Read();
+  // Forgets both when a session ends: they are read again at first need.
+  static void Forget();
   // Whether ToUnicodeEx honours flag 4, "the keyboard state is not changed":
   // Windows 10 version 1607 (build 14393) on. Before it, any ToUnicodeEx call
   // takes a dead key the user struck on the PC keyboard. The version comes from

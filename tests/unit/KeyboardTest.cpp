@@ -57,6 +57,13 @@ const std::pair<const char*, HKL> kHandMadeLayouts[kHandMadeLayoutCount] = {
     {"Swiss French", fake::kSwissFrench},
     {"Canadian Multilingual", fake::kCanadianMultilingual}};
 
+// A session on a fresh stand-in: the display let go of its keys, so that the
+// settings are read again at the first character.
+void NewSession() {
+  Keyboard::ReleaseHeldKeys();
+  fake::Reset();
+}
+
 // Press and release of one character, as the display sends them.
 struct Case {
   const char* name;
@@ -72,12 +79,11 @@ const int kLockStates = 3;
 // opposite of the user's.
 void Check(HKL layout, const std::vector<Case>& cases, int lockState = 0) {
   for (const Case& c : cases) {
-    fake::Reset();
+    NewSession();
     fake::SetForegroundLayout(layout);
     fake::SetCapsLock(lockState > 0);
     fake::SetShiftClearsCapsLock(lockState == 2);
     fake::win().staleCapsLock = lockState == 0;
-    Keyboard::Open();
     Keyboard::TypeCharacter(c.ch, 1);
     EXPECT_EQ(c.press, Events()) << c.name << " pressed";
     fake::win().calls.clear();
@@ -264,12 +270,11 @@ bool TypedByOneKey(HKL handle, int lockState, WCHAR ch) {
 void Check(const std::string& name, HKL layout, int lockState, const std::string& text,
            TextProof& proof) {
   bool capsLock = lockState > 0;
-  fake::Reset();
+  NewSession();
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
   fake::win().staleCapsLock = !capsLock;
   fake::SetShiftClearsCapsLock(lockState == 2);
-  Keyboard::Open();
   bool byKey = text.size() == 1 && TypedByOneKey(layout, lockState, Wide(text)[0]);
   for (char ch : text) {
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
@@ -443,6 +448,67 @@ TEST(KeyboardTest, ALayoutIsLearnedOnlyWithNoDeadKeyPending) {
   Keyboard::TypeCharacter(0xE9, 1);
   EXPECT_EQ((Calls{KeyDown(0xDD, 0x0D), KeyUp(0xDD, 0x0D), KeyDown(0x45, 0x12)}), Events());
   Keyboard::TypeCharacter(0xE9, 0);
+}
+
+// Before Windows 10 1607 ToUnicodeEx ignores flag 4, so that even the probe would
+// take a pending accent: there nothing asks ToUnicodeEx, no layout is learned and
+// characters go as Unicode input. From 1607 on the probe runs, the accent stays,
+// and with none pending the layout is learned, every call saying a menu is active.
+TEST(KeyboardTest, NoProbeWhereWindowsCannotKeepTheKeyboardState) {
+  struct Version {
+    DWORD major, minor, build;
+    bool probes;
+  };
+  const Version versions[] = {
+      {5, 1, 2600, false}, {6, 1, 7601, false}, {10, 0, 10586, false}, {10, 0, 14393, true}};
+  for (const Version& version : versions) {
+    HKL german = fake::ReinstalledLayout(fake::kGerman);
+    NewSession();
+    fake::win().versionMajor = version.major;
+    fake::win().versionMinor = version.minor;
+    fake::win().versionBuild = version.build;
+    fake::SetForegroundLayout(german);
+    fake::win().pendingDead = fake::win().translatedDead = 0xB4;
+    Keyboard::TypeCharacter(0xE9, 1);
+    Keyboard::TypeCharacter(0xE9, 0);
+    EXPECT_EQ((Calls{UnicodeDown(0xE9), UnicodeUp(0xE9)}), Events()) << version.build;
+    EXPECT_EQ(0xB4, fake::win().translatedDead) << version.build << ": the user's accent taken";
+    Calls probe = version.probes ? Calls{"ToUnicodeEx(20,5)"} : Calls{};
+    EXPECT_EQ(probe, fake::Calls({"ToUnicodeEx"})) << version.build;
+    fake::win().pendingDead = fake::win().translatedDead = 0;
+    fake::win().calls.clear();
+    Keyboard::TypeCharacter(0xE9, 1);
+    Keyboard::TypeCharacter(0xE9, 0);
+    EXPECT_EQ(version.probes ? 4u : 2u, Events().size()) << version.build << ": learned";
+    for (const std::string& call : fake::Calls({"ToUnicodeEx"})) {
+      EXPECT_EQ('1', call[call.size() - 2] & ~6) << call << ": without flag 1";
+    }
+  }
+  NewSession();
+}
+
+// Whether Shift turns Caps Lock off is read at a session's first character and
+// when a layout is learned, never per character; a layout learned under the other setting is
+// learned again.
+TEST(KeyboardTest, TheShiftSettingIsReadPerSessionAndLayout) {
+  HKL french = fake::ReinstalledLayout(fake::kFrench);
+  const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
+  for (bool clears : {false, true}) {
+    NewSession();
+    fake::SetForegroundLayout(french);
+    fake::SetCapsLock(true);
+    fake::SetShiftClearsCapsLock(clears);
+    for (int i = 0; i < 3; ++i) {
+      Keyboard::TypeCharacter('e', 1);
+      Keyboard::TypeCharacter('e', 0);
+    }
+    Calls once =
+        clears ? Calls{UnicodeDown('e'), UnicodeUp('e')} : Calls{kShiftDown, eDown, eUp, kShiftUp};
+    Calls events = Events();
+    EXPECT_EQ(once, Calls(events.begin(), events.begin() + once.size())) << clears;
+    EXPECT_EQ(2u, fake::Calls({"RegQueryValueExA"}).size()) << "session and layout";
+    EXPECT_EQ(L"eee", fake::win().typed);
+  }
 }
 
 // Every character on every hand-made layout, Caps Lock off and on: no virtual key

@@ -92,6 +92,14 @@ int LevelOf(bool shift, bool ctrl, bool alt) {
   return shift ? kShift : kNormal;
 }
 
+// Flag 4 of ToUnicodeEx is honoured from Windows 10 1607 (build 14393) on.
+bool KeepsState(UINT flags) {
+  const Windows& w = win();
+  bool honoured = w.versionMajor > 10 ||
+                  (w.versionMajor == 10 && (w.versionMinor > 0 || w.versionBuild >= 14393));
+  return (flags & 4) && honoured;
+}
+
 // ToUnicodeEx's answer for a key typing ch: a pending dead key composes with it or comes out before
 // it; flag 4 reads the pending dead key and leaves it, and a dead key then sets none.
 int Translate(const Layout& layout, WCHAR ch, bool dead, bool keepState, LPWSTR buffer) {
@@ -224,7 +232,7 @@ int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int s
   int caps = keyState[VK_CAPITAL] & 1;
   if (!key || level < 0 || !key->chars[caps][level] || size < 2) return 0;
   bool dead = (key->dead[caps] >> level) & 1;
-  return fake::Translate(*layout, key->chars[caps][level], dead, flags & 4, buffer);
+  return fake::Translate(*layout, key->chars[caps][level], dead, fake::KeepsState(flags), buffer);
 }
 
 DWORD WINAPI GetCurrentThreadId(void) {
