@@ -14,11 +14,11 @@ TypingPlan TypingPlan::For(unsigned char ch) {
   CHAR narrow = static_cast<CHAR>(ch);
   WCHAR wide = 0;
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
-  plan.key = layout.KeyFor(wide, capsLock);
-  if (plan.key.vk || plan.AccentAlone(layout, wide, capsLock)) return plan;
-  plan.key = ch < 0x20 || ch == 0x7F ? ControlKey(layout, ch, capsLock) : Stroke();
+  bool control = ch < 0x20 || ch == 0x7F;
+  plan.key = control ? ControlKey(layout, ch, capsLock) : layout.KeyFor(wide, capsLock);
+  if (plan.key.vk || (!control && plan.AccentAlone(layout, wide, capsLock))) return plan;
   // No key on this layout: typed as the character itself.
-  if (!plan.key.vk) plan.key.unicode = wide;
+  plan.key = {0, 0, 0, wide};
   return plan;
 }
 
