@@ -20,7 +20,7 @@ class CallRecorder {
   // Around the unload: the keys it lets go are recorded as the keys that were
   // down before and are up after, in key order, and the keys still down. How
   // the bridge lets go differs from the driver in-process (the last pressed
-  // first, each key once), as the README says.
+  // first, each key once), as docs/bridge.md says.
   static void BeginUnload();
   static void EndUnload();
 

@@ -47,7 +47,7 @@ void SessionRunner::Run(const SessionPlan& session) {
     log.MoveTo(*transcript);
   }
   // What the unload does to the device library is not compared: the bridge's
-  // helper ends, and the library with it (as the README says).
+  // helper ends, and the library with it (as docs/bridge.md says).
   transcript->Line("unload");
   transcript->Enter();
   CallRecorder::BeginUnload();
