@@ -197,7 +197,6 @@ TEST(KeyboardTest, CapsLockOnFrench) {
         {
             {"e acute with Shift", 0xE9, {kShiftDown, twoDown}, {twoUp, kShiftUp}},
             {"small with Shift", 'e', {kShiftDown, eDown}, {eUp, kShiftUp}},
-            {"DEL", 0x7F, {kCtrlDown, KeyDown(0x08, 0x0E)}, {KeyUp(0x08, 0x0E), kCtrlUp}},
         },
         1);
   Check(fake::kSwissFrench,
