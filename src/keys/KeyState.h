@@ -1,19 +1,16 @@
-// The keyboard's lock state as the application that has the focus sees it: the
-// one place the driver reads Caps Lock.
+// The keyboard's lock state as the driver reads it: the one place it reads Caps
+// Lock.
 #pragma once
 
 #include <windows.h>
 
 class KeyState {
  public:
-  // Whether Caps Lock is on. A thread's key state changes only as that thread
-  // reads key messages, so the calling thread's own state is stale unless it has
-  // the focus; threads joined by AttachThreadInput share one state. The calling
-  // thread joins the foreground window's thread, reads GetKeyState(VK_CAPITAL)
-  // and leaves again at once. Joined threads wait on each other where they read
-  // or send messages; nothing in between does, so a hung foreground application
-  // cannot hold the caller. Where joining fails (the caller's own window has the
-  // focus, no window has it, it is on another desktop, a journal hook is set),
-  // the caller's own state is read.
+  // Whether Caps Lock is on, from GetKeyState(VK_CAPITAL) on the thread that
+  // calls the driver: the host's, whose key state follows the key messages it
+  // reads, the host's own view of the keyboard. The foreground window's thread is
+  // not joined with AttachThreadInput to read its state: Windows documents that
+  // the key state is reset by that call, and the focused application's would be
+  // reset with it (Wine clears it, turning that application's Caps Lock off).
   static bool CapsLockOn();
 };

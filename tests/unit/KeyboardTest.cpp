@@ -75,15 +75,13 @@ struct Case {
 // Lock states by number: Caps Lock off; on; on where Shift turns it off.
 const int kLockStates = 3;
 
-// Each case in a session of its own, the typing thread's own Caps Lock state the
-// opposite of the user's.
+// Each case in a session of its own.
 void Check(HKL layout, const std::vector<Case>& cases, int lockState = 0) {
   for (const Case& c : cases) {
     NewSession();
     fake::SetForegroundLayout(layout);
     fake::SetCapsLock(lockState > 0);
     fake::SetShiftClearsCapsLock(lockState == 2);
-    fake::win().staleCapsLock = lockState == 0;
     Keyboard::TypeCharacter(c.ch, 1);
     EXPECT_EQ(c.press, Events()) << c.name << " pressed";
     fake::win().calls.clear();
@@ -262,17 +260,15 @@ bool TypedByOneKey(HKL handle, int lockState, WCHAR ch) {
   return false;
 }
 
-// Types text on the foreground layout in a lock state, the typing thread's own
-// state the opposite: it arrives as exactly itself, no key stays down, no dead key
-// is pending, Caps Lock is as it was; what one key types in that state never goes
-// through Unicode input.
+// Types text on the foreground layout in a lock state: it arrives as exactly
+// itself, no key stays down, no dead key is pending, Caps Lock is as it was; what
+// one key types in that state never goes through Unicode input.
 void Check(const std::string& name, HKL layout, int lockState, const std::string& text,
            TextProof& proof) {
   bool capsLock = lockState > 0;
   NewSession();
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
-  fake::win().staleCapsLock = !capsLock;
   fake::SetShiftClearsCapsLock(lockState == 2);
   bool byKey = text.size() == 1 && TypedByOneKey(layout, lockState, Wide(text)[0]);
   for (char ch : text) {
@@ -374,32 +370,6 @@ TEST(KeyboardTest, KeysAreLookedUpOnTheForegroundWindowsLayout) {
   EXPECT_EQ(Calls{KeyDown(0x51, 0x1E)}, Events()) << "q is where US has a";
   EXPECT_EQ("GetKeyboardLayout(77)", fake::Calls({"GetKeyboardLayout"}).back());
   Keyboard::TypeCharacter('q', 0);
-}
-
-// Caps Lock as the focused application sees it: the typing thread joins the
-// foreground window's thread for one GetKeyState and leaves at once; where it
-// cannot join, or itself has the focus, its own state is read.
-TEST(KeyboardTest, CapsLockIsReadWhereTheKeysLand) {
-  const Calls joined = {"AttachThreadInput(1,77,1)", "GetKeyState(14)",
-                        "AttachThreadInput(1,77,0)"};
-  for (bool refused : {false, true}) {
-    fake::Reset();
-    fake::SetForegroundLayout(fake::kUnitedStates);
-    fake::SetCapsLock(true);
-    fake::win().attachRefused = refused;
-    Keyboard::TypeCharacter('a', 1);
-    Keyboard::TypeCharacter('a', 0);
-    EXPECT_EQ(refused ? L"A" : L"a", fake::win().typed) << "refused " << refused;
-    Calls tried = {"AttachThreadInput(1,77,1)", "GetKeyState(14)"};
-    EXPECT_EQ(refused ? tried : joined, fake::Calls({"AttachThreadInput", "GetKeyState"}));
-    EXPECT_EQ(0u, fake::win().attachedTo);
-  }
-  fake::Reset();
-  fake::SetCapsLock(true);
-  Keyboard::TypeCharacter('a', 1);
-  EXPECT_EQ(L"a", fake::win().typed) << "no foreground window: the thread's own state";
-  EXPECT_EQ(Calls{"GetKeyState(14)"}, fake::Calls({"AttachThreadInput", "GetKeyState"}));
-  Keyboard::TypeCharacter('a', 0);
 }
 
 TEST(KeyboardTest, AReleaseUndoesWhatItsPressTypedEvenAfterALayoutChange) {

@@ -2,8 +2,6 @@
 // the focused application: the text that the injected events type.
 #include <string.h>
 
-#include <string>
-
 #include "FakeWindows.h"
 #include "Layout.h"
 
@@ -28,16 +26,6 @@ HKL ThreadLayout() {
 DWORD FocusedThread() {
   HWND window = win().foreground;
   return window ? win().windowThreads[window] : win().currentThread;
-}
-
-// A thread has a message queue once it called user32: the calling thread, and
-// the threads that own windows.
-bool HasQueue(DWORD thread) {
-  if (thread == win().currentThread) return true;
-  for (const auto& [window, owner] : win().windowThreads) {
-    if (owner == thread) return true;
-  }
-  return false;
 }
 
 // Windows-1252 0x80-0x9F; the rest of the code page, and the five unassigned
@@ -235,46 +223,12 @@ int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int s
   return fake::Translate(*layout, key->chars[caps][level], dead, fake::KeepsState(flags), buffer);
 }
 
-DWORD WINAPI GetCurrentThreadId(void) {
-  if (!fake::win().silentKeyboard && fake::Recording(__func__)) {
-    fake::Record("GetCurrentThreadId()");
-  }
-  return fake::win().currentThread;
-}
-
-// Only the calling thread is ever joined here. A thread cannot attach to itself,
-// and a thread without a message queue cannot be attached.
-BOOL WINAPI AttachThreadInput(DWORD idAttach, DWORD idAttachTo, BOOL attach) {
-  if (fake::Recording(__func__)) {
-    fake::Record("AttachThreadInput(" + std::to_string(idAttach) + "," +
-                 std::to_string(idAttachTo) + "," + std::to_string(attach) + ")");
-  }
-  fake::Windows& w = fake::win();
-  if (idAttach == idAttachTo || idAttach != w.currentThread || !fake::HasQueue(idAttachTo)) {
-    return FALSE;
-  }
-  if (!attach) {
-    if (w.attachedTo != idAttachTo) return FALSE;
-    w.attachedTo = 0;
-    return TRUE;
-  }
-  if (w.attachRefused) return FALSE;
-  w.attachedTo = idAttachTo;
-  return TRUE;
-}
-
-// The focused thread's state is the user's; any other thread's is as it last
-// read key messages.
 SHORT WINAPI GetKeyState(int vk) {
   if (fake::win().silentKeyboard) return 0;
   if (fake::Recording(__func__)) {
     fake::Record("GetKeyState(" + fake::Hex(static_cast<unsigned>(vk)) + ")");
   }
   const fake::Windows& w = fake::win();
-  DWORD focused = fake::FocusedThread();
-  if (w.currentThread != focused && w.attachedTo != focused) {
-    return vk == VK_CAPITAL && w.staleCapsLock ? 1 : 0;
-  }
   int toggled = vk == VK_CAPITAL && w.capsLock ? 1 : 0;
   return static_cast<SHORT>((w.keysDown.count(static_cast<unsigned>(vk)) ? 0x8000 : 0) | toggled);
 }

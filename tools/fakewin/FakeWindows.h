@@ -67,12 +67,6 @@ struct Windows {
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
   bool capsLock = false;  // toggled by VK_CAPITAL going down
-  // The key state of threads that read no key messages: the calling thread's
-  // GetKeyState answers with it unless that thread has the focus (owns the
-  // foreground window, or there is none) or is attached to the thread that does.
-  bool staleCapsLock = false;
-  DWORD attachedTo = 0;        // the thread AttachThreadInput joined the calling thread to
-  bool attachRefused = false;  // as with a journal record hook or another desktop
   // Windows set so that Shift going down turns Caps Lock off: the registry's
   // HKCU\Keyboard Layout\Attributes then holds KLF_SHIFTLOCK; otherwise it has
   // no such value, as in a profile where the setting was never changed.

@@ -173,8 +173,6 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size);
 HWND WINAPI GetForegroundWindow(void);
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 HKL WINAPI GetKeyboardLayout(DWORD threadId);
-DWORD WINAPI GetCurrentThreadId(void);
-BOOL WINAPI AttachThreadInput(DWORD idAttach, DWORD idAttachTo, BOOL attach);
 SHORT WINAPI GetKeyState(int vk);
 int WINAPI ToUnicodeEx(UINT vk, UINT scan, const BYTE* keyState, LPWSTR buffer, int size,
                        UINT flags, HKL layout);
