@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "../keys/KeyState.h"
+
 int BridgeSession::Init(const char* settings, KeyCallback callback) {
   return Through(CallDeadline::kOpenMs,
                  [&](CallDeadline& deadline) { return Open(settings, callback, deadline); });
@@ -101,15 +103,18 @@ int BridgeSession::Show(MessageKind kind, const unsigned char* cells, int count,
 }
 
 // Clear, Refresh and Timer: answered as with no display open when no helper
-// can be had.
+// can be had. Timer carries Caps Lock as the host's thread reads it: the
+// helper's own thread never receives keyboard input.
 int BridgeSession::Forward(MessageKind kind, CallDeadline& deadline) {
   if (state.session && kind == MessageKind::kClear) state.NoteRow(nullptr, 0);
   HelperKeeper::Reached reached = keeper.Reach(deadline);
   if (reached != HelperKeeper::Reached::kHelper) {
     return Offline(reached, kind == MessageKind::kClear ? 1 : 0);
   }
+  Message request(kind);
+  if (kind == MessageKind::kTimer) request.PutInt(KeyState::CapsLockOn() ? 1 : 0);
   int result = 0;
-  return exchange.Call(Message(kind), deadline, &result) ? result : 0;
+  return exchange.Call(request, deadline, &result) ? result : 0;
 }
 
 // Without a helper the flag is kept here, as the driver keeps it with no

@@ -9,12 +9,14 @@
 // Bridge to helper (the exports' arguments, and answers to the helper):
 //   1 BrlInit          flag settings given, flag callback given, then the
 //                      settings as a text of fewer than 80 characters if given
-//   2 BrlTerminate, 5 BrlClear, 6 BrlRefresh, 8 BrlTimer, 9 ping: nothing
+//   2 BrlTerminate, 5 BrlClear, 6 BrlRefresh, 9 ping: nothing
 //   3 BrlDisplay, 4 BrlDisplayStatus
 //                      word count as the host gave it, flag cells given, then,
 //                      if given, the first min(count, 128) cells (none for a
 //                      count of 0 or below)
 //   7 BrlSleep         word flag as the host gave it
+//   8 BrlTimer         flag Caps Lock on, as the host's calling thread reads it
+//                      (the driver may type while it polls)
 //   10 callback done, 11 keystrokes done, 12 message box done
 //                      word the answer
 // Helper to bridge:

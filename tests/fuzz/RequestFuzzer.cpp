@@ -71,6 +71,13 @@ Verdict Word(PayloadBytes& in, const int32_t& field) {
   return kAllowed;
 }
 
+Verdict CapsLock(PayloadBytes& in, const RequestDecoder& decoded) {
+  uint32_t on = 0;
+  if (!in.Word(&on) || on > 1 || !in.End()) return kRefused;
+  Field(decoded.capsLock == (on == 1), "Caps Lock as the host read it");
+  return kAllowed;
+}
+
 // Whether the bridge may send the message, judged from its bytes alone.
 Verdict Allowed(const Message& message, const RequestDecoder& decoded) {
   PayloadBytes in{message.Payload(), message.Size()};
@@ -82,6 +89,8 @@ Verdict Allowed(const Message& message, const RequestDecoder& decoded) {
       return Cells(in, decoded);
     case 7:  // BrlSleep: the flag
       return Word(in, decoded.flag);
+    case 8:  // BrlTimer: Caps Lock on or off
+      return CapsLock(in, decoded);
     case 10:  // answers to the helper's chord, keystrokes and message box
     case 11:
     case 12:
@@ -89,7 +98,6 @@ Verdict Allowed(const Message& message, const RequestDecoder& decoded) {
     case 2:  // the other exports and the round trip carry nothing
     case 5:
     case 6:
-    case 8:
     case 9:
       return Judge(in.End());
   }

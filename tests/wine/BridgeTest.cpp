@@ -156,6 +156,32 @@ void TypedTextArrivesInTheFocusedField() {
   CHECK(field.Text() == L"Bonjour \u00E9");
 }
 
+// Caps Lock as the host's thread has it (on, set here), not as the helper's
+// thread has it (off: it never reads keyboard input): as Windows 10 (the
+// tests' Wine), where the driver types with keys and Shift does not turn Caps
+// Lock off, "a" is Shift+A and "A" a plain A, as the driver types them
+// in-process, and "aA" arrives.
+void CapsLockIsTheHosts() {
+  KeyRecorder recorder;
+  TextField field;
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[VK_CAPITAL] |= 1;
+  SetKeyboardState(state);
+  CHECK(GetKeyState(VK_CAPITAL) & 1);
+  WriteKeys("bridge-caps.txt", TypingScript("aA").c_str());
+  CHECK_EQ(40, bridge.Init("keys=bridge-caps.txt", OnChord));
+  RunTimer(400);
+  bridge.Terminate();
+  state[VK_CAPITAL] &= ~1;
+  SetKeyboardState(state);
+  const DWORD shift = MapVirtualKeyA(VK_SHIFT, MAPVK_VK_TO_VSC);
+  const DWORD a = MapVirtualKeyA('A', MAPVK_VK_TO_VSC);
+  CHECK(KeyRecorder::Same({Down(VK_SHIFT, shift), Down('A', a), Up('A', a), Up(VK_SHIFT, shift),
+                           Down('A', a), Up('A', a)}));
+  CHECK(field.Text() == L"aA");
+}
+
 // Past the restart limit every call returns 0 at once, without a box.
 void CallsFailAtOnce() {
   const unsigned char row[1] = {1};
@@ -593,6 +619,7 @@ int main(int argc, char** argv) {
     ChordsReachTheCallbackWhichMayCallIn();
     MessageBoxesAppearInTheHost();
     TypedTextArrivesInTheFocusedField();
+    CapsLockIsTheHosts();
     TwoThreadsEachGetTheirResult();
     AHandsWorkToB(false);
     AHandsWorkToB(true);
