@@ -4,11 +4,14 @@
 
 CallGate::~CallGate() {
   if (mutex) CloseHandle(mutex);
+  if (boxShown) CloseHandle(boxShown);
 }
 
-// A mutex whose owner ended is taken all the same: its call is over.
+// A mutex whose owner ended is taken all the same: its call is over. The thread
+// that owns it finds it signalled first, so a box never keeps out its own calls.
 CallGate::Entry::Entry(CallGate& gate, ULONGLONG deadline) : gate(gate) {
-  DWORD woke = gate.mutex ? HostWait::Until(1, &gate.mutex, deadline) : WAIT_FAILED;
+  HANDLE handles[] = {gate.mutex, gate.boxShown};
+  DWORD woke = gate.mutex && gate.boxShown ? HostWait::Until(2, handles, deadline) : WAIT_FAILED;
   taken = woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0;
   if (!taken || (gate.depth > 0 && !gate.hostCode)) return;
   admitted = true;
@@ -23,4 +26,12 @@ CallGate::Entry::~Entry() {
     gate.hostCode = underHostCode;
   }
   if (taken) ReleaseMutex(gate.mutex);
+}
+
+CallGate::Box::Box(CallGate& gate) : host(gate), gate(gate) {
+  if (gate.boxes++ == 0) SetEvent(gate.boxShown);
+}
+
+CallGate::Box::~Box() {
+  if (--gate.boxes == 0) ResetEvent(gate.boxShown);
 }

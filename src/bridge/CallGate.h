@@ -1,6 +1,8 @@
 // Lets the host's calls in one at a time. A call from a second thread waits for
 // the first thread's call to return, at most until its own deadline, its thread
-// handling sent messages meanwhile; a call that does not get in answers 0. The
+// handling sent messages meanwhile; a call that does not get in answers 0, at
+// once while the first thread's call shows a message box, which waits on the
+// user rather than on the helper. The
 // thread inside a call may call in again only from the host's own code that
 // the call runs (its callback, a message box), while the helper waits for that
 // code to finish: the call runs nested in the one under it. A call that reaches
@@ -12,7 +14,9 @@
 
 class CallGate {
  public:
-  CallGate() : mutex(CreateMutexW(nullptr, FALSE, nullptr)) {}
+  CallGate()
+      : mutex(CreateMutexW(nullptr, FALSE, nullptr)),
+        boxShown(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   ~CallGate();
   CallGate(const CallGate&) = delete;
   CallGate& operator=(const CallGate&) = delete;
@@ -47,9 +51,25 @@ class CallGate {
     bool was;
   };
 
+  // A message box shown inside the current call: host code that other threads'
+  // calls do not wait for.
+  class Box {
+   public:
+    explicit Box(CallGate& gate);
+    ~Box();
+    Box(const Box&) = delete;
+    Box& operator=(const Box&) = delete;
+
+   private:
+    HostCode host;
+    CallGate& gate;
+  };
+
  private:
-  HANDLE mutex;  // owned by the thread inside a call, as often as it entered
+  HANDLE mutex;     // owned by the thread inside a call, as often as it entered
+  HANDLE boxShown;  // set while a box of the thread inside a call is on screen
   // Changed and read by the thread that owns the mutex only.
   int depth = 0;          // that thread's calls in progress
   bool hostCode = false;  // the innermost call runs the host's code
+  int boxes = 0;          // boxes on screen, nested
 };

@@ -52,7 +52,7 @@ bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline
     case MessageKind::kMessageBox:
       if (!deadline.TakeBox()) return false;
       {
-        CallGate::HostCode host(gate);
+        CallGate::Box box(gate);
         answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
       }
       deadline.Exclude(since);

@@ -103,6 +103,6 @@ void HelperKeeper::Report(const wchar_t* text, const wchar_t* file, const wchar_
   if (!deadline.TakeBox()) return;
   wchar_t message[HelperProcess::kPathSize + 64];
   swprintf(message, HelperProcess::kPathSize + 64, L"%ls%ls", text, file);
-  CallGate::HostCode host(gate);
+  CallGate::Box box(gate);
   MessageBoxW(nullptr, message, caption, MB_OK);
 }
