@@ -37,6 +37,7 @@ class BridgeSession {
   int Through(DWORD ms, Work work) {
     CallDeadline deadline(ms);
     CallGate::Entry entry(gate, deadline.At());
+    if (entry.Abandoned()) exchange.Abandon();
     return entry.Admitted() ? work(deadline) : 0;
   }
   int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);

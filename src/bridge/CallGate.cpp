@@ -7,12 +7,15 @@ CallGate::~CallGate() {
   if (boxShown) CloseHandle(boxShown);
 }
 
-// A mutex whose owner ended is taken all the same: its call is over. The thread
-// that owns it finds it signalled first, so a box never keeps out its own calls.
+// A mutex whose owner ended is taken all the same: its thread died inside a
+// call, whose count and box are forgotten. The thread that owns the mutex
+// finds it signalled first, so a box never keeps out its own calls.
 CallGate::Entry::Entry(CallGate& gate, ULONGLONG deadline) : gate(gate) {
   HANDLE handles[] = {gate.mutex, gate.boxShown};
   DWORD woke = gate.mutex && gate.boxShown ? HostWait::Until(2, handles, deadline) : WAIT_FAILED;
-  taken = woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0;
+  abandoned = woke == WAIT_ABANDONED_0;
+  taken = woke == WAIT_OBJECT_0 || abandoned;
+  if (abandoned) gate.Forget();
   if (!taken || (gate.depth > 0 && !gate.hostCode)) return;
   admitted = true;
   underHostCode = gate.hostCode;
@@ -26,6 +29,13 @@ CallGate::Entry::~Entry() {
     gate.hostCode = underHostCode;
   }
   if (taken) ReleaseMutex(gate.mutex);
+}
+
+void CallGate::Forget() {
+  depth = 0;
+  hostCode = false;
+  boxes = 0;
+  ResetEvent(boxShown);
 }
 
 CallGate::Box::Box(CallGate& gate) : host(gate), gate(gate) {

@@ -30,11 +30,14 @@ class CallGate {
     Entry(const Entry&) = delete;
     Entry& operator=(const Entry&) = delete;
     bool Admitted() const { return admitted; }
+    // The thread last inside a call died in it.
+    bool Abandoned() const { return abandoned; }
 
    private:
     CallGate& gate;
     bool taken = false;
     bool admitted = false;
+    bool abandoned = false;
     bool underHostCode = false;  // what the call under this one was running
   };
 
@@ -66,6 +69,8 @@ class CallGate {
   };
 
  private:
+  void Forget();
+
   HANDLE mutex;     // owned by the thread inside a call, as often as it entered
   HANDLE boxShown;  // set while a box of the thread inside a call is on screen
   // Changed and read by the thread that owns the mutex only.

@@ -8,40 +8,51 @@ namespace {
 // Destroyed at unload: lets go of held keys, then ends the helper.
 BridgeSession bridge;
 
+// Set first thing at unload, before the session is destroyed. Ending the
+// helper handles sent messages; a call made from one answers 0 and touches
+// nothing.
+bool unloading = false;
+
 }  // namespace
 
 extern "C" {
 
+// Runs before the session's destructor at unload.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_DETACH) unloading = true;
+  return TRUE;
+}
+
 int BRL_CALL BrlInit(const char* settings, KeyCallback callback) {
-  return bridge.Init(settings, callback);
+  return unloading ? 0 : bridge.Init(settings, callback);
 }
 
 int BRL_CALL BrlTerminate(void) {
-  return bridge.Terminate();
+  return unloading ? 0 : bridge.Terminate();
 }
 
 int BRL_CALL BrlDisplay(const unsigned char* cells, int count) {
-  return bridge.Display(cells, count);
+  return unloading ? 0 : bridge.Display(cells, count);
 }
 
 int BRL_CALL BrlDisplayStatus(const unsigned char* cells, int count) {
-  return bridge.DisplayStatus(cells, count);
+  return unloading ? 0 : bridge.DisplayStatus(cells, count);
 }
 
 int BRL_CALL BrlClear(void) {
-  return bridge.Clear();
+  return unloading ? 0 : bridge.Clear();
 }
 
 int BRL_CALL BrlRefresh(void) {
-  return bridge.Refresh();
+  return unloading ? 0 : bridge.Refresh();
 }
 
 int BRL_CALL BrlSleep(int sleep) {
-  return bridge.Sleep(sleep);
+  return unloading ? 0 : bridge.Sleep(sleep);
 }
 
 int BRL_CALL BrlTimer(void) {
-  return bridge.Timer();
+  return unloading ? 0 : bridge.Timer();
 }
 
 }  // extern "C"

@@ -51,9 +51,12 @@ bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline
       return Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
     case MessageKind::kMessageBox:
       if (!deadline.TakeBox()) return false;
-      {
+      if (quiet) {
+        answer = IDOK;
+      } else {
         CallGate::Box box(gate);
         answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
+        ++boxesShown;
       }
       deadline.Exclude(since);
       return Reply(MessageKind::kMessageBoxDone, answer, deadline);

@@ -27,8 +27,19 @@ class HelperExchange {
   bool Call(const Message& request, CallDeadline& deadline, int* result);
   // Lets go of the keys the helper held, then ends it.
   void End();
+  // After a thread died inside an exchange: none is in progress, and the
+  // helper, left waiting in the middle of one, is ended.
+  void Abandon() {
+    open = 0;
+    quiet = false;
+    End();
+  }
   // Exchanges in progress, nested ones included.
   int Open() const { return open; }
+  // While set, the driver's boxes are answered as the user's OK unseen.
+  void Quiet(bool on) { quiet = on; }
+  // Boxes of the driver shown so far.
+  int BoxesShown() const { return boxesShown; }
   HelperProcess& Helper() { return helper; }
 
  private:
@@ -42,4 +53,6 @@ class HelperExchange {
   HelperProcess helper;
   InjectedKeys keys;
   int open = 0;
+  bool quiet = false;
+  int boxesShown = 0;
 };

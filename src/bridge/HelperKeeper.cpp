@@ -13,6 +13,7 @@ const wchar_t kNoAnswerCaption[] = L"Erreur";
 
 void HelperKeeper::Reset() {
   givenUp = false;
+  seriesBoxed = false;
   restarts.Reset();
 }
 
@@ -69,10 +70,15 @@ HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
   if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) return Reached::kNone;
   if (!restarts.Allow(GetTickCount64())) {
     givenUp = true;
-    ReportNoAnswer(deadline);
+    if (!seriesBoxed) ReportNoAnswer(deadline);
     return Reached::kFailed;
   }
-  return Reopen(deadline, false);
+  int shown = exchange.BoxesShown();
+  exchange.Quiet(seriesBoxed);
+  Reached reached = Reopen(deadline, false);
+  exchange.Quiet(false);
+  seriesBoxed = reached != Reached::kHelper && (seriesBoxed || exchange.BoxesShown() != shown);
+  return reached;
 }
 
 // The display has no status cells to restore. The row is read once the display

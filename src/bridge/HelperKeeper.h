@@ -2,8 +2,9 @@
 // or a wake and greeted; once lost, restarted by the next call that needs the
 // driver, with no box of its own, reopening the display as it was, at most
 // RestartLimit::kMost times a minute. A restart whose helper fails or whose
-// display does not open counts as failed; past the limit, one box says the
-// driver is lost until the next BrlInit.
+// display does not open counts as failed. A series of failed restarts shows
+// the user at most one box: the first the driver shows, or else, past the
+// limit, one saying the driver is lost until the next BrlInit.
 #pragma once
 
 #include "CallDeadline.h"
@@ -46,5 +47,6 @@ class HelperKeeper {
   CallGate& gate;
   const SessionState& state;
   RestartLimit restarts;
-  bool givenUp = false;  // out of restarts until the next BrlInit
+  bool givenUp = false;      // out of restarts until the next BrlInit
+  bool seriesBoxed = false;  // the failed restarts since the last success showed a box
 };

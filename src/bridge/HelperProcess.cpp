@@ -41,20 +41,23 @@ bool HelperProcess::Alive() const {
   return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
+// The handles are let go of before the wait, so that no call made from a
+// message handled meanwhile closes them again.
 void HelperProcess::Stop(DWORD graceMs) {
-  channel.Close();
-  if (process) {
-    // Ended for good before the next helper starts, which may open the device;
-    // the host's thread handles sent messages meanwhile.
-    if (HostWait::Until(1, &process, GetTickCount64() + graceMs) != WAIT_OBJECT_0) {
-      TerminateProcess(process, 1);
-      HostWait::Until(1, &process, GetTickCount64() + kEndMs);
-    }
-    CloseHandle(process);
-  }
-  if (job) CloseHandle(job);
+  HANDLE ending = process, bound = job;
   process = nullptr;
   job = nullptr;
+  channel.Close();
+  if (ending) {
+    // Ended for good before the next helper starts, which may open the device;
+    // the host's thread handles sent messages meanwhile.
+    if (HostWait::Until(1, &ending, GetTickCount64() + graceMs) != WAIT_OBJECT_0) {
+      TerminateProcess(ending, 1);
+      HostWait::Until(1, &ending, GetTickCount64() + kEndMs);
+    }
+    CloseHandle(ending);
+  }
+  if (bound) CloseHandle(bound);
 }
 
 // The helper's path from this module's own file, never from the current

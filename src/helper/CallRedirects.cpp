@@ -6,11 +6,12 @@
 HelperSession* CallRedirects::session = nullptr;
 bool CallRedirects::capsLock = false;
 
-// GetKeyState is taken where the driver imports it.
+// The driver imports all four: one left unpatched would act in the helper.
 bool CallRedirects::Apply(HMODULE driver, HelperSession* to) {
   session = to;
-  ImportPatch::Apply(driver, "user32.dll", "GetKeyState", reinterpret_cast<void*>(HostKeyState));
-  return ImportPatch::Apply(driver, "user32.dll", "keybd_event",
+  return ImportPatch::Apply(driver, "user32.dll", "GetKeyState",
+                            reinterpret_cast<void*>(HostKeyState)) &&
+         ImportPatch::Apply(driver, "user32.dll", "keybd_event",
                             reinterpret_cast<void*>(ForwardKeybdEvent)) &&
          ImportPatch::Apply(driver, "user32.dll", "SendInput",
                             reinterpret_cast<void*>(ForwardSendInput)) &&

@@ -264,12 +264,44 @@ void HoldCapitalA(const char* settings) {
   RunTimer(200);
 }
 
+HWND callingWindow = nullptr;
+bool unloading = false;
+int calledAtUnload = -1;
+
+// A host window whose procedure calls in while the bridge unloads.
+LRESULT CALLBACK CallIn(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_APP && unloading) calledAtUnload = bridge.Init("cells=40", OnChord);
+  return DefWindowProcW(window, message, w, l);
+}
+
+DWORD WINAPI SendCallIn(void*) {
+  SendMessageW(callingWindow, WM_APP, 0, 0);
+  return 0;
+}
+
+// Unload lets go of the held keys; a call made from a message the unload
+// handles answers 0 and starts no helper.
 void UnloadReleasesHeldKeys() {
   KeyRecorder recorder;
+  WNDCLASSW type = {};
+  type.lpfnWndProc = CallIn;
+  type.lpszClassName = L"BridgeCallIn";
+  RegisterClassW(&type);
+  callingWindow =
+      CreateWindowW(L"BridgeCallIn", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   HoldCapitalA("keys=bridge-held.txt");
   CHECK(!Balanced());
+  HANDLE sender = CreateThread(nullptr, 0, SendCallIn, nullptr, 0, nullptr);
+  Sleep(200);  // the message is waiting when the unload starts
+  unloading = true;
   bridge.Unload();
+  unloading = false;
   KeyRecorder::Pump(100);
+  CHECK(WaitForSingleObject(sender, 5000) == WAIT_OBJECT_0);
+  CloseHandle(sender);
+  DestroyWindow(callingWindow);
+  CHECK_EQ(0, calledAtUnload);
+  CHECK(Helpers().empty());
   CHECK(Balanced());
   CHECK(bridge.Load(L"brlvelt.dll"));
 }
@@ -346,8 +378,10 @@ void ASessionOutlivesItsHelper() {
 }
 
 // A restart whose display does not open (switched off meanwhile) is a failed
-// one: the calls answer as with no display open, each try counts to the limit
-// and shows only the driver's own box; past the limit, 0 and the one box.
+// one: the calls answer as with no display open, each try counts to the limit;
+// the series shows the driver's first box only, and past the limit 0 and no
+// other box. A BrlInit starts a new series; a display switched on again is
+// reopened by the next call.
 void AFailedReopenIsAFailedRestart() {
   MessageBoxWatcher watcher;
   const unsigned char row[1] = {1};
@@ -360,11 +394,49 @@ void AFailedReopenIsAFailedRestart() {
   CHECK_EQ(1, bridge.Clear());
   CHECK_EQ(0, Timer());
   CHECK(Helpers().empty());
-  CHECK_EQ(3, MessageBoxWatcher::seen().size());
+  CHECK_EQ(1, MessageBoxWatcher::seen().size());
   CHECK(SawBox("Le terminal braille n'est pas allum\xE9", "Erreur"));
   CHECK_EQ(0, bridge.Display(row, 1));
-  CHECK_EQ(4, MessageBoxWatcher::seen().size());
-  CHECK(SawBox("Erreur de communication avec le fichier ", "Erreur"));
+  CHECK_EQ(1, MessageBoxWatcher::seen().size());
+  WriteKeys("bridge-off.cfg", "cells=40");
+  CHECK_EQ(40, bridge.Init("file=bridge-off.cfg", OnChord));
+  EndTheHelper();
+  WriteKeys("bridge-off.cfg", "cells=-1");
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(2, MessageBoxWatcher::seen().size());
+  WriteKeys("bridge-off.cfg", "cells=40");
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(1, Helpers().size());
+  bridge.Terminate();
+}
+
+int __stdcall DieInCallback(int, int) {
+  ExitThread(0);
+}
+
+DWORD WINAPI TimerUntilDead(void*) {
+  for (int i = 0; i < 100; ++i) {
+    bridge.Timer();
+    Sleep(20);
+  }
+  return 1;
+}
+
+// A host thread that dies inside a call (in its callback) leaves no call in
+// progress behind: the next call restarts the helper and reaches the driver.
+void AThreadDyingInACallLeavesNothing() {
+  SimLog log("bridge-dies.log");
+  WriteKeys("bridge-dies.txt", "0 3 0x03 5\n");
+  CHECK_EQ(40, bridge.Init("keys=bridge-dies.txt;log=bridge-dies.log", DieInCallback));
+  HANDLE thread = CreateThread(nullptr, 0, TimerUntilDead, nullptr, 0, nullptr);
+  DWORD code = 1;
+  CHECK(WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &code));
+  CHECK_EQ(0, code);
+  CloseHandle(thread);
+  log.Since();
+  const unsigned char row[1] = {0x01};
+  CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(1, Count(log.Since(), "Affichage 01"));
   bridge.Terminate();
 }
 
@@ -629,6 +701,7 @@ int main(int argc, char** argv) {
   } else if (strcmp(mode, "crash") == 0) {
     ASessionOutlivesItsHelper();
     AFailedReopenIsAFailedRestart();
+    AThreadDyingInACallLeavesNothing();
   } else if (strcmp(mode, "missing") == 0) {
     RefusedSettingsStartNothing();
     AMissingHelperIsNamed();
