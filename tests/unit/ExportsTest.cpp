@@ -135,8 +135,8 @@ TEST_F(ExportsTest, LibraryLoadsAndInitialisationsStayBalanced) {
   EXPECT_EQ(0, fake::win().heapBlocks);
 }
 
-// The support log. A session as the host and its user see it: a box, typing, a
-// virtual key, a chord, sleep and wake.
+// The support log. A session as the host and its user see it: a box, odd
+// answers of the library, typing, a virtual key, a chord, sleep and wake.
 struct Secrets {
   unsigned char character;
   unsigned char virtualKey;
@@ -171,7 +171,8 @@ std::string Session(const Secrets& secrets) {
   BrlTerminate();
   library.cellCount = 40;
   library.events = {
-      {1, 0x03, secrets.character}, {2, 0x03, secrets.virtualKey}, {3, 0x02, 1}, {3, 0x01, 1}};
+      {9, 0, 0},    {9, 0, 0},   {1, 0x03, secrets.character}, {2, 0x03, secrets.virtualKey},
+      {3, 0x02, 1}, {3, 0x01, 1}};
   seen += std::to_string(BrlInit("cells=40", OnKey));
   unsigned char row[40];
   memset(row, secrets.cell, sizeof row);
@@ -215,7 +216,8 @@ TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
   std::string log = fake::files().files[kLogFile];
   for (const char* event :
        {"BrlInit \"cells=40\"\r\n", "box \"Le terminal braille n'est pas allum\\xE9\"",
-        "LongueurBarette -> 40", "key type 1 flags 0x03", "chord 0x80000001 param 0", " sleep\r\n",
+        "LongueurBarette -> 40", "key type 1 flags 0x03", "chord 0x80000001 param 0",
+        "LectureClavier answered 9\r\n", "LectureClavier answered: 1 more times", " sleep\r\n",
         " wake\r\n", "Fermeture"}) {
     EXPECT_NE(std::string::npos, log.find(event)) << event << " missing from\n" << log;
   }
