@@ -1,0 +1,114 @@
+#include "TypingRun.h"
+
+#include <stdio.h>
+
+#include "Interruption.h"
+#include "TextDiff.h"
+
+namespace {
+
+// Typing the sample takes about a second; past this the layout is reported as
+// too slow and the next one goes on.
+const DWORD kLimitMs = 30000;
+
+int __stdcall OnChord(int, int) {
+  return 0;
+}
+
+// Why typing must stop at once, or null.
+const char* StopReason(TypingWindow::State state) {
+  if (state == TypingWindow::kClosed) return "stopped: the self-test's window was closed";
+  if (state == TypingWindow::kCancelled) return "stopped: Esc was pressed";
+  if (const char* reason = Interruption::Reason()) return reason;
+  return state == TypingWindow::kFocusLost ? "stopped: another window took the focus" : nullptr;
+}
+
+}  // namespace
+
+Outcome TypingRun::Run(Layout& layout, bool capsLock) {
+  // Until the window first had the focus, Prepare tries to take it; once it
+  // had it, the focus going elsewhere stops everything.
+  TypingWindow::State state = window.Pump();
+  if (state == TypingWindow::kFocusLost && !hadFocus) state = TypingWindow::kWaiting;
+  if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
+  std::string failure = Prepare(layout, capsLock);
+  if (!failure.empty()) return {Outcome::kNotRun, failure};
+  if (driver.Init(settings, OnChord) == 0) {
+    return {Outcome::kNotRun, "the driver did not open the simulated display (BrlInit returned 0)"};
+  }
+  Outcome outcome = Type();
+  // Lets go of any key the driver still holds, while the focus is still here.
+  driver.Terminate();
+  window.Pump(50);
+  return outcome.kind == Outcome::kRight ? Compare(capsLock) : outcome;
+}
+
+// Empty when the window is in front with the layout active and Caps Lock as asked.
+std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
+  if (!window.BringToFront()) return "could not become the foreground window";
+  hadFocus = true;
+  if (!layout.handle || !ActivateKeyboardLayout(layout.handle, 0) ||
+      GetKeyboardLayout(0) != layout.handle) {
+    return "could not activate the layout";
+  }
+  char active[KL_NAMELENGTH] = {};
+  GetKeyboardLayoutNameA(active);
+  if (layout.klid.empty()) layout.klid = active;
+  if (layout.klid != active) return std::string("Windows activated ") + active + " instead";
+  if (!window.SetCapsLock(capsLock)) {
+    return capsLock ? "could not turn Caps Lock on" : "could not turn Caps Lock off";
+  }
+  window.Clear();
+  return "";
+}
+
+// Polls until the end key arrives; stops at once when the focus leaves the
+// window, so that nothing is typed anywhere else.
+Outcome TypingRun::Type() {
+  DWORD start = GetTickCount();
+  for (;;) {
+    TypingWindow::State state = window.Pump();
+    if (state == TypingWindow::kEnded) return {Outcome::kRight, ""};
+    if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
+    if (GetTickCount() - start > kLimitMs) {
+      return {Outcome::kTooLong, "took too long: not all typed after 30 s"};
+    }
+    driver.Timer();
+  }
+}
+
+Outcome TypingRun::Compare(bool capsLock) {
+  TextDiff diff(sample.Expected(), window.Text());
+  const int total = static_cast<int>(sample.Expected().size());
+  char counts[64];
+  snprintf(counts, sizeof counts, "%d wrong of %d", diff.Wrong(), total);
+  std::string text = counts;
+  if (diff.Wrong()) text += ": " + diff.Examples();
+  bool capsChanged = TypingWindow::CapsLockOn() != capsLock;
+  if (capsChanged) text += "; Caps Lock changed while typing";
+  std::string held = ModifiersDown();
+  if (!held.empty()) text += "; left down:" + held;
+  if (diff.Wrong() || capsChanged || !held.empty()) return {Outcome::kWrong, text};
+  snprintf(counts, sizeof counts, "all %d right", total);
+  return {Outcome::kRight, counts};
+}
+
+// Modifiers the driver left down after BrlTerminate, let go here so that the
+// user's keyboard is not left with them.
+std::string TypingRun::ModifiersDown() {
+  static const struct {
+    BYTE vk;
+    const char* name;
+  } kModifiers[] = {{VK_SHIFT, " Shift"}, {VK_CONTROL, " Ctrl"}, {VK_MENU, " Alt"}};
+  std::string held;
+  for (const auto& modifier : kModifiers) {
+    if (!(GetAsyncKeyState(modifier.vk) & 0x8000)) continue;
+    held += modifier.name;
+    INPUT up = {};
+    up.type = INPUT_KEYBOARD;
+    up.ki.wVk = modifier.vk;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &up, sizeof up);
+  }
+  return held;
+}

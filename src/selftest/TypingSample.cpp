@@ -1,0 +1,60 @@
+#include "TypingSample.h"
+
+#include <stdio.h>
+#include <windows.h>
+
+#include "TypingWindow.h"
+
+namespace {
+
+// In Windows-1252: "Noël à l'école : ça déjà, ÉTÉ À l'Île, crème brûlée, naïve";
+// "^a ~n ¨e ´i `o ¸c ^ ~ ¨ ´ ` ¸"; "€ 5% @ #{[|]} «§» µ° ßÿÑ £¥ ½¼ ×÷".
+const char* const kSentences[] = {
+    "No\xEBl \xE0 l'\xE9"
+    "cole : \xE7"
+    "a d\xE9j\xE0, \xC9T\xC9 \xC0 l'\xCEle, cr\xE8me br\xFBl\xE9"
+    "e, na\xEFve",
+    "^a ~n \xA8"
+    "e \xB4i `o \xB8"
+    "c ^ ~ \xA8 \xB4 ` \xB8",
+    "\x80 5% @ #{[|]} \xAB\xA7\xBB \xB5\xB0 \xDF\xFF\xD1 \xA3\xA5 \xBD\xBC \xD7\xF7"};
+
+// A character of the ANSI code page that is text: not a control character (DEL
+// and the bytes Windows-1252 leaves undefined map to those), nor half of a
+// double-byte one.
+bool IsText(wchar_t ch) {
+  return ch >= 0x20 && !(ch >= 0x7F && ch <= 0x9F);
+}
+
+}  // namespace
+
+TypingSample::TypingSample() {
+  for (int ch = 0x20; ch <= 0xFF; ++ch) Add(static_cast<unsigned char>(ch));
+  characters = static_cast<int>(bytes.size());
+  for (const char* sentence : kSentences) {
+    for (const char* p = sentence; *p; ++p) Add(static_cast<unsigned char>(*p));
+  }
+}
+
+void TypingSample::Add(unsigned char ch) {
+  CHAR narrow = static_cast<CHAR>(ch);
+  WCHAR wide = 0;
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &narrow, 1, &wide, 1) != 1) return;
+  if (!IsText(wide)) return;
+  bytes += narrow;
+  expected += wide;
+}
+
+int TypingSample::Sentences() const {
+  return static_cast<int>(sizeof kSentences / sizeof kSentences[0]);
+}
+
+// Each character pressed, then released, as a display's keyboard sends it; all
+// due at once, so the driver takes them as fast as its polls collect them.
+bool TypingSample::WriteScript(const wchar_t* path) const {
+  FILE* file = _wfopen(path, L"wb");
+  if (!file) return false;
+  for (unsigned char ch : bytes) fprintf(file, "0 1 0x02 %u\n0 1 0x01 %u\n", ch, ch);
+  fprintf(file, "0 2 0x03 %u\n", TypingWindow::kEndKey);
+  return fclose(file) == 0;
+}

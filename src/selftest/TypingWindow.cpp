@@ -1,0 +1,112 @@
+#include "TypingWindow.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"BrlveltSelfTest";
+
+}  // namespace
+
+TypingWindow::~TypingWindow() {
+  if (frame) DestroyWindow(frame);
+}
+
+bool TypingWindow::Create() {
+  WNDCLASSW type = {};
+  type.lpfnWndProc = FrameProc;
+  type.hInstance = GetModuleHandleW(nullptr);
+  type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  type.lpszClassName = kClassName;
+  RegisterClassW(&type);
+  frame = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"brlvelt self-test: typing (Esc stops it)",
+                          WS_OVERLAPPEDWINDOW, 60, 60, 640, 120, nullptr, nullptr, type.hInstance,
+                          nullptr);
+  if (!frame) return false;
+  SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Auto-scrolling, so that the control takes text beyond its width.
+  edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10,
+                         20, 600, 28, frame, nullptr, type.hInstance, nullptr);
+  ShowWindow(frame, SW_SHOWNORMAL);
+  return edit != nullptr;
+}
+
+bool TypingWindow::BringToFront() {
+  SetForegroundWindow(frame);
+  SetFocus(edit);
+  for (int i = 0; i < 20 && !Focused(); ++i) Pump(25);
+  return Focused();
+}
+
+bool TypingWindow::Focused() const {
+  return GetForegroundWindow() == frame && GetFocus() == edit;
+}
+
+TypingWindow::State TypingWindow::Pump(DWORD ms) {
+  DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      bool key = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+      // Esc is the person's way to stop; the driver never types it.
+      if (key && msg.wParam == VK_ESCAPE) cancelled = true;
+      // The end key is the script's own: the edit control never sees it.
+      if (key && msg.wParam == kEndKey) {
+        endKey = endKey || msg.message == WM_KEYDOWN;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (ms) Sleep(5);
+  } while (GetTickCount() - start < ms);
+  return Now();
+}
+
+TypingWindow::State TypingWindow::Now() const {
+  if (closed) return kClosed;
+  if (cancelled) return kCancelled;
+  if (!Focused()) return kFocusLost;
+  return endKey ? kEnded : kWaiting;
+}
+
+bool TypingWindow::SetCapsLock(bool on) {
+  if (CapsLockOn() == on) return true;
+  if (!Focused()) return false;
+  INPUT press[2] = {};
+  for (INPUT& input : press) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = VK_CAPITAL;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_CAPITAL, MAPVK_VK_TO_VSC));
+  }
+  press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  if (SendInput(2, press, sizeof(INPUT)) != 2) return false;
+  // This thread's key state changes as it reads the key messages.
+  for (int i = 0; i < 40 && CapsLockOn() != on; ++i) Pump(25);
+  return CapsLockOn() == on;
+}
+
+bool TypingWindow::CapsLockOn() {
+  return GetKeyState(VK_CAPITAL) & 1;
+}
+
+void TypingWindow::Clear() {
+  SetWindowTextW(edit, L"");
+  endKey = false;
+}
+
+std::wstring TypingWindow::Text() const {
+  std::wstring text(GetWindowTextLengthW(edit) + 1, L'\0');
+  text.resize(GetWindowTextW(edit, &text[0], static_cast<int>(text.size())));
+  return text;
+}
+
+LRESULT CALLBACK TypingWindow::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  TypingWindow* self = reinterpret_cast<TypingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  // Closing the window stops the self-test; the window goes once it has
+  // put everything back.
+  if (message == WM_CLOSE && self) {
+    self->closed = true;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}

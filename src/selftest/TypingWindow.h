@@ -1,0 +1,46 @@
+// The self-test's own window and the focused edit control the driver types into.
+// It is the only place the self-test lets keys go: while typing, the state says
+// at once when the window was closed, Esc was pressed or the focus went.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TypingWindow {
+ public:
+  // What the window saw while messages were handled.
+  enum State { kWaiting, kEnded, kClosed, kCancelled, kFocusLost };
+
+  // The virtual key that ends every key script: it reaches the edit control
+  // after everything typed before it.
+  static const BYTE kEndKey = VK_F24;
+
+  TypingWindow() = default;
+  ~TypingWindow();
+  TypingWindow(const TypingWindow&) = delete;
+  TypingWindow& operator=(const TypingWindow&) = delete;
+
+  bool Create();
+  // Makes the window the foreground window with the edit control focused.
+  bool BringToFront();
+  bool Focused() const;
+  // Handles the messages waiting, then for ms milliseconds more.
+  State Pump(DWORD ms = 0);
+  // Presses Caps Lock when it is not as asked, only while the edit control has
+  // the focus; true once this thread sees it as asked.
+  bool SetCapsLock(bool on);
+  static bool CapsLockOn();
+  void Clear();
+  std::wstring Text() const;
+
+ private:
+  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  State Now() const;
+
+  HWND frame = nullptr;
+  HWND edit = nullptr;
+  bool closed = false;
+  bool cancelled = false;
+  bool endKey = false;
+};

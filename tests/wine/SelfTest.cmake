@@ -1,0 +1,44 @@
+# brlvelt-selftest.exe as a person runs it, on Wine's layout: beside the driver
+# and the simulated display in each flavour (the i686 one labelled i686: only
+# where 32-bit programs run), and in the win64 build through the bridge with the
+# x86-64 helper and with the i686 one (label win32helper). A stand-in driver
+# that types one character too many must make it fail, naming that character.
+set(SELFTEST_RUN ${WITH_XVFB} ${CMAKE_CROSSCOMPILING_EMULATOR})
+if(WINE_FLAVOUR STREQUAL win32)
+  add_test(NAME wine.SelfTest.i686 COMMAND ${SELFTEST_RUN} $<TARGET_FILE:selftest>)
+  set_tests_properties(wine.SelfTest.i686 PROPERTIES LABELS "wine;i686" TIMEOUT 120)
+  return()
+endif()
+
+add_library(wrong_driver SHARED WrongDriver.cpp ${CMAKE_SOURCE_DIR}/src/driver/brlvelt.def)
+set(WRONG_DIR ${CMAKE_BINARY_DIR}/bin/wrongdriver)
+set_target_properties(wrong_driver PROPERTIES PREFIX "" OUTPUT_NAME brlvelt
+                      RUNTIME_OUTPUT_DIRECTORY ${WRONG_DIR} ARCHIVE_OUTPUT_DIRECTORY ${WRONG_DIR})
+target_include_directories(wrong_driver PRIVATE ${CMAKE_SOURCE_DIR}/include)
+target_compile_options(wrong_driver PRIVATE ${WARNINGS})
+target_link_options(wrong_driver PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(wrong_driver PRIVATE loader user32)
+
+# Copied on every build, beside each bridge and beside the stand-in driver.
+add_custom_target(selftest_layout ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bridge64 ${CMAKE_BINARY_DIR}/bridge32
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:selftest> ${CMAKE_BINARY_DIR}/bridge64
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:selftest> ${CMAKE_BINARY_DIR}/bridge32
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:selftest> $<TARGET_FILE:veltsim>
+          ${WRONG_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:brlvelt> ${WRONG_DIR}/brlvelt-real.dll
+  VERBATIM)
+add_dependencies(selftest_layout selftest wrong_driver bridge_layout)
+
+add_test(NAME wine.SelfTest.x64 COMMAND ${SELFTEST_RUN} $<TARGET_FILE:selftest>)
+add_test(NAME wine.SelfTest.bridge.x64
+         COMMAND ${SELFTEST_RUN} ${CMAKE_BINARY_DIR}/bridge64/brlvelt-selftest.exe --bridge)
+add_test(NAME wine.SelfTest.bridge.i686
+         COMMAND ${BRIDGE32_LAYOUT} ${SELFTEST_RUN} ${CMAKE_BINARY_DIR}/bridge32/brlvelt-selftest.exe
+                 --bridge)
+add_test(NAME wine.SelfTest.wrongDriverIsCaught COMMAND ${SELFTEST_RUN} ${WRONG_DIR}/brlvelt-selftest.exe)
+set_tests_properties(wine.SelfTest.x64 wine.SelfTest.bridge.x64 wine.SelfTest.wrongDriverIsCaught
+                     PROPERTIES LABELS wine TIMEOUT 120)
+set_tests_properties(wine.SelfTest.bridge.i686 PROPERTIES LABELS "wine;win32helper" TIMEOUT 120)
+set_tests_properties(wine.SelfTest.wrongDriverIsCaught PROPERTIES
+  PASS_REGULAR_EXPRESSION "Caps Lock off .* 1 wrong of [0-9]+: \\(nothing\\) -> U\\+0078\n[^~]*Result: not all")
