@@ -1,6 +1,7 @@
 #include "Keyboard.h"
 
 #include "HeldKeys.h"
+#include "WindowsSettings.h"
 
 void Keyboard::TypeCharacter(unsigned char ch, int down) {
   TypingPlan& held = HeldKeys::Character(ch);
@@ -37,4 +38,5 @@ void Keyboard::ReleaseHeldKeys() {
   for (int vk = 0; vk < 256; ++vk) {
     if (HeldKeys::VirtualKey(static_cast<BYTE>(vk))) ReleaseVirtualKey(static_cast<BYTE>(vk));
   }
+  WindowsSettings::Forget();
 }

@@ -14,6 +14,7 @@ class Keyboard {
   static void PressVirtualKey(BYTE vk);
   static void ReleaseVirtualKey(BYTE vk);
   // Releases every character and virtual key the display still holds down, so
-  // that no key or modifier stays stuck in Windows when the display goes away.
+  // that no key or modifier stays stuck in Windows when the display goes away;
+  // forgets the settings read for the session, read again at the next character.
   static void ReleaseHeldKeys();
 };

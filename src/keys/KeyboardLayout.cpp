@@ -1,22 +1,27 @@
 #include "KeyboardLayout.h"
 
 #include "DeadKeyTable.h"
+#include "WindowsSettings.h"
 
 namespace {
 
 // VkKeyScan shift states of the four levels: none, Shift, AltGr (Ctrl+Alt), Shift+AltGr.
 const BYTE kShiftStates[KeyboardLayout::kLevels] = {0, 1, 6, 7};
 
-// Flag 4 of ToUnicodeEx leaves the thread's keyboard state alone (Windows 10 1607 on).
+// Flag 4 of ToUnicodeEx leaves the keyboard state alone (Windows 10 1607 on); flag
+// 1, "a menu is active", leaves Alt+Numpad entry alone. Every call passes flag 1.
 const UINT kKeepState = 4;
+const UINT kMenuActive = 1;
 
 // Layout handles whose tables are kept: a user switches between a few layouts.
 const int kKeptLayouts = 8;
 
-// Keys whose characters a layout table holds: not the modifiers, the locks or
-// the numeric keypad, whose characters depend on Num Lock.
+// Keys whose characters a layout table holds: not the modifiers, the locks, the
+// numeric keypad, whose characters depend on Num Lock, nor the navigation keys,
+// which share the keypad's scan codes: with Alt they would enter a number.
 bool HoldsCharacters(UINT vk) {
   if (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE) return false;
+  if (vk == VK_CLEAR || (vk >= VK_PRIOR && vk <= VK_DELETE)) return false;
   if (vk >= VK_LSHIFT && vk <= VK_RMENU) return false;
   return vk != VK_SHIFT && vk != VK_CONTROL && vk != VK_MENU && vk != VK_CAPITAL && vk != VK_PACKET;
 }
@@ -39,11 +44,15 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
   static KeyboardLayout kept[kKeptLayouts];
   static int next = 0;
   static KeyboardLayout unlearned;
+  bool shiftClears = WindowsSettings::ShiftClearsCapsLock();
   for (const KeyboardLayout& layout : kept) {
-    if (layout.learned && layout.handle == handle) return layout;
+    if (layout.learned && layout.handle == handle && layout.shiftClearsCapsLock == shiftClears) {
+      return layout;
+    }
   }
-  if (!NoDeadKeyPending(handle)) {
+  if (!WindowsSettings::KeyboardStateKept() || !NoDeadKeyPending(handle)) {
     unlearned.handle = handle;
+    unlearned.shiftClearsCapsLock = shiftClears;
     return unlearned;
   }
   // The oldest learned layout makes room.
@@ -63,12 +72,14 @@ bool KeyboardLayout::NoDeadKeyPending(HKL layout) {
   const BYTE none[256] = {};
   WCHAR typed[4] = {};
   UINT scan = MapVirtualKeyExA(VK_SPACE, MAPVK_VK_TO_VSC, layout);
-  return ToUnicodeEx(VK_SPACE, scan, none, typed, 4, kKeepState, layout) == 1 && typed[0] == ' ';
+  UINT flags = kKeepState | kMenuActive;
+  return ToUnicodeEx(VK_SPACE, scan, none, typed, 4, flags, layout) == 1 && typed[0] == ' ';
 }
 
 void KeyboardLayout::Learn(HKL layout) {
   handle = layout;
   learned = true;
+  shiftClearsCapsLock = WindowsSettings::ReadShiftClearsCapsLock();
   keyCount = 0;
   modifiers.shift = static_cast<BYTE>(MapVirtualKeyExA(VK_SHIFT, MAPVK_VK_TO_VSC, layout));
   modifiers.ctrl = static_cast<BYTE>(MapVirtualKeyExA(VK_CONTROL, MAPVK_VK_TO_VSC, layout));
@@ -148,27 +159,31 @@ int KeyboardLayout::Translate(const Stroke& stroke, bool capsLock, UINT flags, W
   if (stroke.shiftState & 4) state[VK_MENU] = 0x80;
   if (capsLock) state[VK_CAPITAL] = 0x01;
   WCHAR text[4] = {};
-  int length = ToUnicodeEx(stroke.vk, stroke.scan, state, text, 4, flags, handle);
+  int length = ToUnicodeEx(stroke.vk, stroke.scan, state, text, 4, flags | kMenuActive, handle);
   *ch = text[0];
   return length;
 }
 
-// A dead key stays pending in the thread's keyboard state where Windows keeps it
-// (before Windows 10 1607, or without flag 4): a space ends it, or a second
-// space where the first was taken by a chained dead key.
+// A dead key stays pending in the keyboard state where it was struck without
+// flag 4: a space ends it, or a second space where the first was taken by a
+// chained dead key.
 void KeyboardLayout::EndDeadKey(UINT flags) const {
   const BYTE none[256] = {};
   WCHAR ignored[4];
   for (int tries = 0; tries < 3; ++tries) {
-    if (ToUnicodeEx(VK_SPACE, spaceScan, none, ignored, 4, flags, handle) >= 0) return;
+    if (ToUnicodeEx(VK_SPACE, spaceScan, none, ignored, 4, flags | kMenuActive, handle) >= 0) {
+      return;
+    }
   }
 }
 
-// Levels in order, so that the fewest modifiers win, and with Caps Lock on only
-// those without Shift; a key's plain character before another key's dead one.
+// Levels in order, so that the fewest modifiers win, and with Caps Lock on where
+// Shift turns it off only those without Shift; a key's plain character before
+// another key's dead one.
 Stroke KeyboardLayout::Find(WCHAR ch, bool capsLock, bool dead, bool alone) const {
   int caps = capsLock ? 1 : 0;
-  for (int level = 0; ch && level < kLevels; level += 1 + caps) {
+  int step = capsLock && shiftClearsCapsLock ? 2 : 1;
+  for (int level = 0; ch && level < kLevels; level += step) {
     for (int i = 0; i < keyCount; ++i) {
       const Key& key = keys[i];
       if (key.chars[caps][level] == ch && ((key.dead[caps] >> level) & 1) == dead &&

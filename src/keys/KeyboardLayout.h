@@ -2,9 +2,11 @@
 // (none, Shift, AltGr, Shift+AltGr) that types each character with Caps Lock off
 // and on, its dead keys, and which of the dead-key table's letters its dead keys
 // compose with Caps Lock off and on. Later questions are answered from what was
-// learned, without Win32 calls. With Caps Lock on, only the levels without Shift
-// are offered: where Windows is set so that Shift turns Caps Lock off, Shift would
-// change the user's lock and, until the burst ends, every letter after it.
+// learned, without Win32 calls. Where Windows is set so that Shift turns Caps
+// Lock off, only the levels without Shift are offered while Caps Lock is on:
+// Shift would change the user's lock and, until the burst ends, every letter
+// after it. The setting is read again when a layout is learned, and a layout
+// learned under the other setting is learned again.
 #pragma once
 
 #include <windows.h>
@@ -34,9 +36,13 @@ class KeyboardLayout {
   // handles seen are kept. While a dead key struck on the PC keyboard is pending,
   // learning would consume it and learn compositions with it: the layout then
   // has no keys, so that everything goes as Unicode input, and is learned later.
+  // Where Windows cannot look for a pending dead key without taking it (before
+  // Windows 10 1607), no layout is ever learned.
   static const KeyboardLayout& Of(HKL handle);
 
   HKL Handle() const { return handle; }
+  // Whether Shift turns Caps Lock off, as read when the layout was learned.
+  bool ShiftClearsCapsLock() const { return shiftClearsCapsLock; }
   const ModifierScans& Modifiers() const { return modifiers; }
   // The key that types ch as a character of its own (not a dead key) with Caps
   // Lock as given; vk 0 when the layout has none.
@@ -78,6 +84,7 @@ class KeyboardLayout {
 
   HKL handle = nullptr;
   bool learned = false;
+  bool shiftClearsCapsLock = false;
   ModifierScans modifiers = {};
   BYTE spaceScan = 0;
   int keyCount = 0;

@@ -1,10 +1,11 @@
 #include "TypingPlan.h"
 
 #include "DeadKeyTable.h"
+#include "KeyState.h"
 
 TypingPlan TypingPlan::For(unsigned char ch) {
   const KeyboardLayout& layout = KeyboardLayout::Foreground();
-  bool capsLock = GetKeyState(VK_CAPITAL) & 1;
+  bool capsLock = KeyState::CapsLockOn();
   TypingPlan plan;
   plan.planned = true;
   plan.layout = layout.Handle();
@@ -13,11 +14,11 @@ TypingPlan TypingPlan::For(unsigned char ch) {
   CHAR narrow = static_cast<CHAR>(ch);
   WCHAR wide = 0;
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
-  plan.key = layout.KeyFor(wide, capsLock);
-  if (plan.key.vk || plan.AccentAlone(layout, wide, capsLock)) return plan;
-  plan.key = ch < 0x20 ? ControlKey(layout, ch, capsLock) : Stroke();
+  bool control = ch < 0x20 || ch == 0x7F;
+  plan.key = control ? ControlKey(layout, ch, capsLock) : layout.KeyFor(wide, capsLock);
+  if (plan.key.vk || (!control && plan.AccentAlone(layout, wide, capsLock))) return plan;
   // No key on this layout: typed as the character itself.
-  if (!plan.key.vk) plan.key.unicode = wide;
+  plan.key = {0, 0, 0, wide};
   return plan;
 }
 
@@ -42,11 +43,12 @@ bool TypingPlan::AccentAlone(const KeyboardLayout& layout, WCHAR ch, bool capsLo
   return accented;
 }
 
-// Control characters the layout types with Ctrl and a letter, as VkKeyScan says;
-// with Caps Lock on, not those that need Shift, which could turn Caps Lock off.
+// Control characters and DEL as VkKeyScan types them (Ctrl and a letter, Ctrl and
+// Backspace); with Caps Lock on, not those that need Shift where Shift turns it off.
 Stroke TypingPlan::ControlKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock) {
   SHORT found = VkKeyScanExA(static_cast<CHAR>(ch), layout.Handle());
-  if ((found & 0xFF) == 0xFF || (capsLock && (found & 0x100))) return {};
+  bool shiftRefused = capsLock && layout.ShiftClearsCapsLock() && (found & 0x100);
+  if ((found & 0xFF) == 0xFF || shiftRefused) return {};
   BYTE vk = static_cast<BYTE>(found & 0xFF);
   BYTE scan = static_cast<BYTE>(MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout.Handle()));
   return {vk, scan, static_cast<BYTE>((found >> 8) & 7), 0};

@@ -1,13 +1,14 @@
 // How one character from the display is typed on one layout, with the Caps Lock
-// state the user set, in this order: for an accented letter of the dead-key
-// table, its accent's dead key and then its base letter, where the layout
-// confirmed that they compose to exactly that letter; else the character's own
-// key on any level; else, for an accent whose only key is dead, that dead key and
-// a space; else Unicode input. Caps Lock never changes the text: each key and
+// state the user set. A control character or DEL: by the key VkKeyScan gives.
+// Any other, in this order: for an accented letter of the dead-key table, its
+// accent's dead key and then its base letter, where the layout confirmed that
+// they compose to exactly that letter; else the character's own key on any
+// level; else, for an accent whose only key is dead, that dead key and a space.
+// Failing these, Unicode input. Caps Lock never changes the text: each key and
 // level is the one that types the character with Caps Lock as it is, and while
-// Caps Lock is on none needs Shift, which Windows can be set to let turn Caps Lock
-// off. The dead key is struck before the held key, which stays down while the
-// display holds it.
+// Caps Lock is on none needs Shift where Windows is set to let Shift turn Caps
+// Lock off. The dead key is struck before the held key, which stays down while
+// the display holds it.
 #pragma once
 
 #include "Keystrokes.h"

@@ -6,6 +6,7 @@
 
 #include "../../src/keys/Keyboard.h"
 #include "FakeWindows.h"
+#include "Layout.h"
 
 using Calls = std::vector<std::string>;
 using fake::KeyDown;
@@ -56,6 +57,13 @@ const std::pair<const char*, HKL> kHandMadeLayouts[kHandMadeLayoutCount] = {
     {"Swiss French", fake::kSwissFrench},
     {"Canadian Multilingual", fake::kCanadianMultilingual}};
 
+// A session on a fresh stand-in: the display let go of its keys, so that the
+// settings are read again at the first character.
+void NewSession() {
+  Keyboard::ReleaseHeldKeys();
+  fake::Reset();
+}
+
 // Press and release of one character, as the display sends them.
 struct Case {
   const char* name;
@@ -64,11 +72,16 @@ struct Case {
   Calls release;
 };
 
-void Check(HKL layout, const std::vector<Case>& cases, bool capsLock = false) {
+// Lock states by number: Caps Lock off; on; on where Shift turns it off.
+const int kLockStates = 3;
+
+// Each case in a session of its own.
+void Check(HKL layout, const std::vector<Case>& cases, int lockState = 0) {
   for (const Case& c : cases) {
-    fake::Reset();
+    NewSession();
     fake::SetForegroundLayout(layout);
-    fake::SetCapsLock(capsLock);
+    fake::SetCapsLock(lockState > 0);
+    fake::SetShiftClearsCapsLock(lockState == 2);
     Keyboard::TypeCharacter(c.ch, 1);
     EXPECT_EQ(c.press, Events()) << c.name << " pressed";
     fake::win().calls.clear();
@@ -87,6 +100,10 @@ TEST(KeyboardTest, UnitedStates) {
           {"shifted symbol", '?', {kShiftDown, KeyDown(0xBF, 0x35)}, {KeyUp(0xBF, 0x35), kShiftUp}},
           {"shifted digit", '@', {kShiftDown, KeyDown(0x32, 0x03)}, {KeyUp(0x32, 0x03), kShiftUp}},
           {"enter", '\r', {KeyDown(0x0D, 0x1C)}, {KeyUp(0x0D, 0x1C)}},
+          {"DEL by Ctrl+Backspace",
+           0x7F,
+           {kCtrlDown, KeyDown(0x08, 0x0E)},
+           {KeyUp(0x08, 0x0E), kCtrlUp}},
           {"no euro key", 0x80, {UnicodeDown(0x20AC)}, {UnicodeUp(0x20AC)}},
           {"no acute dead key", 0xE9, {UnicodeDown(0xE9)}, {UnicodeUp(0xE9)}},
       });
@@ -153,13 +170,15 @@ TEST(KeyboardTest, UnitedStatesInternational) {
 }
 
 // With Caps Lock on, each key is struck as it types the character with Caps Lock
-// as it is, Caps Lock left alone, and never with Shift, which can turn Caps Lock
-// off: on AZERTY the digit row's plain level is then the digit, so é, which needs
-// Shift, goes as Unicode input, as does a small letter; a capital is a plain key.
+// as it is, Caps Lock left alone. Where Shift turns Caps Lock off, no key is
+// struck with Shift: on AZERTY the digit row's plain level is then the digit, so
+// é, which needs Shift, goes as Unicode input, as does a small letter; a capital is
+// a plain key. Where it does not, Shift is pressed as with Caps Lock off.
 TEST(KeyboardTest, CapsLockOnFrench) {
   const std::string twoDown = KeyDown(0x32, 0x03), twoUp = KeyUp(0x32, 0x03);
   const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
   const std::string hatDown = KeyDown(0xDD, 0x1A), hatUp = KeyUp(0xDD, 0x1A);
+  const std::string graveDown = KeyDown(0xDD, 0x0D), graveUp = KeyUp(0xDD, 0x0D);
   Check(fake::kFrench,
         {
             {"e acute", 0xE9, {UnicodeDown(0xE9)}, {UnicodeUp(0xE9)}},
@@ -171,13 +190,25 @@ TEST(KeyboardTest, CapsLockOnFrench) {
              {hatDown, hatUp, eDown},
              {eUp}},
         },
-        true);
+        2);
+  Check(fake::kFrench,
+        {
+            {"e acute with Shift", 0xE9, {kShiftDown, twoDown}, {twoUp, kShiftUp}},
+            {"small with Shift", 'e', {kShiftDown, eDown}, {eUp, kShiftUp}},
+        },
+        1);
   Check(fake::kSwissFrench,
         {{"capital by its small letter's key (SGCAPS)",
           0xC8,
           {KeyDown(0xBA, 0x1A)},
           {KeyUp(0xBA, 0x1A)}}},
-        true);
+        2);
+  Check(fake::kSwissFrench,
+        {{"capital through the grave dead key, with Shift",
+          0xC8,
+          {kShiftDown, graveDown, graveUp, kShiftUp, eDown},
+          {eUp}}},
+        1);
 }
 
 // A Shift+AltGr character: AltGr (Ctrl, Alt) down before Shift and up after it,
@@ -217,33 +248,29 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
-// Whether one key of the layout, with its modifiers, types ch as a character.
-bool TypedByOneKey(HKL layout, unsigned char ch, WCHAR expected) {
-  SHORT key = VkKeyScanExA(static_cast<CHAR>(ch), layout);
-  if (key == -1) return false;
-  BYTE state[256] = {};
-  state[VK_SHIFT] = key & 0x100 ? 0x80 : 0;
-  state[VK_CONTROL] = key & 0x200 ? 0x80 : 0;
-  state[VK_MENU] = key & 0x400 ? 0x80 : 0;
-  WCHAR typed[4] = {};
-  return ToUnicodeEx(key & 0xFF, 0, state, typed, 4, 4, layout) == 1 && typed[0] == expected;
+// Whether one key of the layout types ch as a character in the lock state, with
+// the modifiers the state allows: where Shift turns Caps Lock off, none with Shift.
+bool TypedByOneKey(HKL handle, int lockState, WCHAR ch) {
+  int caps = lockState > 0 ? 1 : 0;
+  for (const fake::LayoutKey& key : fake::Layout::Find(handle)->Keys()) {
+    for (int level = 0; level < fake::kLevels; level += lockState == 2 ? 2 : 1) {
+      if (key.chars[caps][level] == ch && !((key.dead[caps] >> level) & 1)) return true;
+    }
+  }
+  return false;
 }
 
-// Lock states by number: Caps Lock off; on; on where Shift turns it off.
-const int kLockStates = 3;
-
 // Types text on the foreground layout in a lock state: it arrives as exactly
-// itself, no key stays down, no dead key is pending, Caps Lock is as it was; with
-// Caps Lock off, what one key types never goes through Unicode input.
+// itself, no key stays down, no dead key is pending, Caps Lock is as it was; what
+// one key types in that state never goes through Unicode input.
 void Check(const std::string& name, HKL layout, int lockState, const std::string& text,
            TextProof& proof) {
   bool capsLock = lockState > 0;
-  fake::Reset();
+  NewSession();
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
   fake::SetShiftClearsCapsLock(lockState == 2);
-  bool byKey = !capsLock && text.size() == 1 &&
-               TypedByOneKey(layout, static_cast<unsigned char>(text[0]), Wide(text)[0]);
+  bool byKey = text.size() == 1 && TypedByOneKey(layout, lockState, Wide(text)[0]);
   for (char ch : text) {
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
@@ -390,6 +417,67 @@ TEST(KeyboardTest, ALayoutIsLearnedOnlyWithNoDeadKeyPending) {
   Keyboard::TypeCharacter(0xE9, 1);
   EXPECT_EQ((Calls{KeyDown(0xDD, 0x0D), KeyUp(0xDD, 0x0D), KeyDown(0x45, 0x12)}), Events());
   Keyboard::TypeCharacter(0xE9, 0);
+}
+
+// Before Windows 10 1607 ToUnicodeEx ignores flag 4, so that even the probe would
+// take a pending accent: there nothing asks ToUnicodeEx, no layout is learned and
+// characters go as Unicode input. From 1607 on the probe runs, the accent stays,
+// and with none pending the layout is learned, every call saying a menu is active.
+TEST(KeyboardTest, NoProbeWhereWindowsCannotKeepTheKeyboardState) {
+  struct Version {
+    DWORD major, minor, build;
+    bool probes;
+  };
+  const Version versions[] = {
+      {5, 1, 2600, false}, {6, 1, 7601, false}, {10, 0, 10586, false}, {10, 0, 14393, true}};
+  for (const Version& version : versions) {
+    HKL german = fake::ReinstalledLayout(fake::kGerman);
+    NewSession();
+    fake::win().versionMajor = version.major;
+    fake::win().versionMinor = version.minor;
+    fake::win().versionBuild = version.build;
+    fake::SetForegroundLayout(german);
+    fake::win().pendingDead = fake::win().translatedDead = 0xB4;
+    Keyboard::TypeCharacter(0xE9, 1);
+    Keyboard::TypeCharacter(0xE9, 0);
+    EXPECT_EQ((Calls{UnicodeDown(0xE9), UnicodeUp(0xE9)}), Events()) << version.build;
+    EXPECT_EQ(0xB4, fake::win().translatedDead) << version.build << ": the user's accent taken";
+    Calls probe = version.probes ? Calls{"ToUnicodeEx(20,5)"} : Calls{};
+    EXPECT_EQ(probe, fake::Calls({"ToUnicodeEx"})) << version.build;
+    fake::win().pendingDead = fake::win().translatedDead = 0;
+    fake::win().calls.clear();
+    Keyboard::TypeCharacter(0xE9, 1);
+    Keyboard::TypeCharacter(0xE9, 0);
+    EXPECT_EQ(version.probes ? 4u : 2u, Events().size()) << version.build << ": learned";
+    for (const std::string& call : fake::Calls({"ToUnicodeEx"})) {
+      EXPECT_EQ('1', call[call.size() - 2] & ~6) << call << ": without flag 1";
+    }
+  }
+  NewSession();
+}
+
+// Whether Shift turns Caps Lock off is read at a session's first character and
+// when a layout is learned, never per character; a layout learned under the other setting is
+// learned again.
+TEST(KeyboardTest, TheShiftSettingIsReadPerSessionAndLayout) {
+  HKL french = fake::ReinstalledLayout(fake::kFrench);
+  const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
+  for (bool clears : {false, true}) {
+    NewSession();
+    fake::SetForegroundLayout(french);
+    fake::SetCapsLock(true);
+    fake::SetShiftClearsCapsLock(clears);
+    for (int i = 0; i < 3; ++i) {
+      Keyboard::TypeCharacter('e', 1);
+      Keyboard::TypeCharacter('e', 0);
+    }
+    Calls once =
+        clears ? Calls{UnicodeDown('e'), UnicodeUp('e')} : Calls{kShiftDown, eDown, eUp, kShiftUp};
+    Calls events = Events();
+    EXPECT_EQ(once, Calls(events.begin(), events.begin() + once.size())) << clears;
+    EXPECT_EQ(2u, fake::Calls({"RegQueryValueExA"}).size()) << "session and layout";
+    EXPECT_EQ(L"eee", fake::win().typed);
+  }
 }
 
 // Every character on every hand-made layout, Caps Lock off and on: no virtual key

@@ -21,6 +21,13 @@ HKL ThreadLayout() {
   return ThreadLayout(win().currentThread);
 }
 
+// The thread whose queue key messages reach: the foreground window's, or the
+// calling thread's when no window has the focus.
+DWORD FocusedThread() {
+  HWND window = win().foreground;
+  return window ? win().windowThreads[window] : win().currentThread;
+}
+
 // Windows-1252 0x80-0x9F; the rest of the code page, and the five unassigned
 // bytes here (0), map to the same code point.
 const WCHAR kHighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -37,7 +44,7 @@ WCHAR Wide(BYTE ch) {
 // levels in turn, dead keys among them: here plain characters come before dead
 // keys, then the fewest modifiers, then the layout's key order, so that a
 // character on two keys gets its plain key. Ctrl and a letter for the control
-// characters 1-26.
+// characters 1-26, Ctrl and Backspace for DEL, as Windows' layout tables have it.
 SHORT Scan(WCHAR ch, HKL handle) {
   const Layout* layout = Layout::Find(handle);
   if (!layout || !ch) return -1;
@@ -51,6 +58,7 @@ SHORT Scan(WCHAR ch, HKL handle) {
     }
   }
   if (ch >= 1 && ch <= 26) return static_cast<SHORT>(2 << 8 | ('A' + ch - 1));
+  if (ch == 0x7F && layout->Key(VK_BACK)) return static_cast<SHORT>(2 << 8 | VK_BACK);
   return -1;
 }
 
@@ -70,6 +78,14 @@ int LevelOf(bool shift, bool ctrl, bool alt) {
   if (ctrl && alt) return shift ? kShiftAltGr : kAltGr;
   if (ctrl || alt) return -1;
   return shift ? kShift : kNormal;
+}
+
+// Flag 4 of ToUnicodeEx is honoured from Windows 10 1607 (build 14393) on.
+bool KeepsState(UINT flags) {
+  const Windows& w = win();
+  bool honoured = w.versionMajor > 10 ||
+                  (w.versionMajor == 10 && (w.versionMinor > 0 || w.versionBuild >= 14393));
+  return (flags & 4) && honoured;
 }
 
 // ToUnicodeEx's answer for a key typing ch: a pending dead key composes with it or comes out before
@@ -119,12 +135,13 @@ void DeliverKey(BYTE vk, bool up) {
   if (vk == VK_CAPITAL && !w.keysDown.count(vk)) w.capsLock = !w.capsLock;
   if (vk == VK_SHIFT && w.shiftClearsCapsLock) w.capsLock = false;
   w.keysDown.insert(vk);
-  HWND window = w.foreground;
-  const Layout* layout =
-      Layout::Find(ThreadLayout(window ? w.windowThreads[window] : w.currentThread));
+  const Layout* layout = Layout::Find(ThreadLayout(FocusedThread()));
   const LayoutKey* key = layout ? layout->Key(vk) : nullptr;
-  int level =
-      LevelOf(w.keysDown.count(VK_SHIFT), w.keysDown.count(VK_CONTROL), w.keysDown.count(VK_MENU));
+  bool shift = w.keysDown.count(VK_SHIFT), ctrl = w.keysDown.count(VK_CONTROL);
+  bool alt = w.keysDown.count(VK_MENU);
+  int level = LevelOf(shift, ctrl, alt);
+  // Ctrl+Backspace types DEL.
+  if (key && vk == VK_BACK && ctrl && !shift && !alt) Type(*layout, 0x7F, false);
   if (!key || level < 0) return;
   WCHAR ch = key->chars[w.capsLock][level];
   if (ch >= 0x20) Type(*layout, ch, (key->dead[w.capsLock] >> level) & 1);
@@ -203,7 +220,7 @@ int WINAPI ToUnicodeEx(UINT vk, UINT, const BYTE* keyState, LPWSTR buffer, int s
   int caps = keyState[VK_CAPITAL] & 1;
   if (!key || level < 0 || !key->chars[caps][level] || size < 2) return 0;
   bool dead = (key->dead[caps] >> level) & 1;
-  return fake::Translate(*layout, key->chars[caps][level], dead, flags & 4, buffer);
+  return fake::Translate(*layout, key->chars[caps][level], dead, fake::KeepsState(flags), buffer);
 }
 
 SHORT WINAPI GetKeyState(int vk) {

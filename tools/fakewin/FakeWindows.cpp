@@ -94,6 +94,7 @@ static std::string Quoted(const char* s) {
 }
 
 static Module* ModuleByHandle(HMODULE handle) {
+  if (handle == reinterpret_cast<HMODULE>(&Ntdll())) return &Ntdll();
   for (Module& module : win().modules) {
     if (module.references > 0 && reinterpret_cast<HMODULE>(&module) == handle) return &module;
   }

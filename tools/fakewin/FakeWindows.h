@@ -67,18 +67,26 @@ struct Windows {
   WCHAR pendingDead = 0;
   std::set<unsigned> keysDown;
   bool capsLock = false;  // toggled by VK_CAPITAL going down
-  // Windows set so that Shift going down turns Caps Lock off.
+  // Windows set so that Shift going down turns Caps Lock off: the registry's
+  // HKCU\Keyboard Layout\Attributes then holds KLF_SHIFTLOCK; otherwise it has
+  // no such value, as in a profile where the setting was never changed.
   bool shiftClearsCapsLock = false;
   // The dead key ToUnicodeEx keeps until its next key: the keyboard state the
   // focused application shares, where a dead key struck on the PC keyboard waits
   // too (set it with pendingDead). Flag 4 reads it without changing it.
   WCHAR translatedDead = 0;
 
+  // What RtlGetVersion answers: Windows 10 22H2 unless a test sets another.
+  DWORD versionMajor = 10, versionMinor = 0, versionBuild = 19045;
+
   std::vector<std::string> executionStates;  // SetThreadExecutionState flags, in hex
   void (*onMessageBox)() = nullptr;          // runs inside MessageBoxA, as a modal loop would
 };
 
 Windows& win();
+// ntdll, loaded in every process: GetModuleHandleA finds it, GetProcAddress gives
+// its RtlGetVersion.
+Module& Ntdll();
 void Reset();  // fresh state: US layout on the calling thread, no foreground window
 void Record(std::string call);
 // Whether calls of that name are recorded; checked before their text is built.

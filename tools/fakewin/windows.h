@@ -53,6 +53,7 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define CP_ACP 0
 #define VK_BACK 0x08
 #define VK_TAB 0x09
+#define VK_CLEAR 0x0C
 #define VK_RETURN 0x0D
 #define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
@@ -216,6 +217,33 @@ DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
 ULONGLONG WINAPI GetTickCount64(void);
 
+// The running Windows' version (ntdll) and the user's settings in the registry
+// (advapi32; FakeSettings.cpp).
+typedef struct HKEY__* HKEY;
+typedef HKEY* PHKEY;
+typedef DWORD REGSAM;
+typedef BYTE* LPBYTE;
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001u)
+#define KEY_QUERY_VALUE 0x0001
+#define REG_DWORD 4
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_MORE_DATA 234L
+#define KLF_SHIFTLOCK 0x00010000
+typedef struct _OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR szCSDVersion[128];
+} OSVERSIONINFOW, RTL_OSVERSIONINFOW, *PRTL_OSVERSIONINFOW;
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size);
+LONG WINAPI RegCloseKey(HKEY key);
+
 // Files, folders, the environment, the clock and process identity, as the log
 // uses them (FakeFiles.cpp).
 #define MAX_PATH 260
@@ -227,7 +255,6 @@ ULONGLONG WINAPI GetTickCount64(void);
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define INVALID_FILE_SIZE 0xFFFFFFFFu
-#define ERROR_FILE_NOT_FOUND 2u
 #define ERROR_PATH_NOT_FOUND 3u
 #define ERROR_ACCESS_DENIED 5u
 #define ERROR_DISK_FULL 112u

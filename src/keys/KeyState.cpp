@@ -1,0 +1,5 @@
+#include "KeyState.h"
+
+bool KeyState::CapsLockOn() {
+  return GetKeyState(VK_CAPITAL) & 1;
+}

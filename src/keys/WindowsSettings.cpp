@@ -1,0 +1,63 @@
+#include "WindowsSettings.h"
+
+namespace {
+
+// Not read yet, read as true or false.
+enum Setting { kUnread, kNo, kYes };
+
+Setting keyboardStateKept = kUnread;
+Setting shiftClearsCapsLock = kUnread;
+
+Setting Of(bool value) {
+  return value ? kYes : kNo;
+}
+
+typedef LONG(WINAPI* GetVersionProc)(RTL_OSVERSIONINFOW* version);
+
+}  // namespace
+
+void WindowsSettings::Forget() {
+  keyboardStateKept = shiftClearsCapsLock = kUnread;
+}
+
+bool WindowsSettings::KeyboardStateKept() {
+  if (keyboardStateKept == kUnread) keyboardStateKept = Of(ReadKeyboardStateKept());
+  return keyboardStateKept == kYes;
+}
+
+bool WindowsSettings::ShiftClearsCapsLock() {
+  if (shiftClearsCapsLock == kUnread) return ReadShiftClearsCapsLock();
+  return shiftClearsCapsLock == kYes;
+}
+
+// ntdll is loaded in every process. Without RtlGetVersion the answer is no.
+bool WindowsSettings::ReadKeyboardStateKept() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  FARPROC proc = ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+  if (!proc) return false;
+  RTL_OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (reinterpret_cast<GetVersionProc>(reinterpret_cast<void (*)()>(proc))(&version) != 0) {
+    return false;
+  }
+  if (version.dwMajorVersion != 10) return version.dwMajorVersion > 10;
+  return version.dwMinorVersion > 0 || version.dwBuildNumber >= 14393;
+}
+
+// HKCU\Keyboard Layout\Attributes holds KLF_SHIFTLOCK when Shift turns Caps Lock
+// off; without the value, Caps Lock does, as by default. Where the setting cannot
+// be read, Shift is taken to turn it off: the guess that never changes the text.
+bool WindowsSettings::ReadShiftClearsCapsLock() {
+  HKEY key = nullptr;
+  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, "Keyboard Layout", 0, KEY_QUERY_VALUE, &key);
+  DWORD attributes = 0, type = 0, size = sizeof attributes;
+  if (result == ERROR_SUCCESS) {
+    result = RegQueryValueExA(key, "Attributes", nullptr, &type,
+                              reinterpret_cast<BYTE*>(&attributes), &size);
+    RegCloseKey(key);
+  }
+  bool read = result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof attributes;
+  bool clears = read ? (attributes & KLF_SHIFTLOCK) != 0 : result != ERROR_FILE_NOT_FOUND;
+  shiftClearsCapsLock = Of(clears);
+  return clears;
+}
