@@ -163,7 +163,7 @@ void BrailleDisplay::ReportChord() {
     }
   }
   if (code == 0 || !keyCallback) return;
-  if (Log::On()) LogLine().Text("chord ").Hex(code | 0x80000000u).Text(" param ").Number(param);
+  if (Log::On()) LogChord(code, param);
   keyCallback(static_cast<int>(code | 0x80000000u), static_cast<int>(param));
 }
 
@@ -182,4 +182,10 @@ void BrailleDisplay::AddToChord(int i, DWORD* code, DWORD* param) {
     *code |= 0x83;
     *param = static_cast<DWORD>(i + 72);
   }
+}
+
+// Out of line: the line's buffer stays off ReportChord's frame, which calls the
+// host's callback.
+void BrailleDisplay::LogChord(DWORD code, DWORD param) {
+  LogLine().Text("chord ").Hex(code | 0x80000000u).Text(" param ").Number(static_cast<long>(param));
 }

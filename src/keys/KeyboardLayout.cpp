@@ -1,5 +1,9 @@
 #include "KeyboardLayout.h"
 
+#include <stdint.h>
+
+#include "../log/Log.h"
+#include "../log/LogLine.h"
 #include "DeadKeyTable.h"
 #include "WindowsSettings.h"
 
@@ -50,7 +54,9 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
       return layout;
     }
   }
-  if (!WindowsSettings::KeyboardStateKept() || !NoDeadKeyPending(handle)) {
+  bool stateKept = WindowsSettings::KeyboardStateKept();
+  if (!stateKept || !NoDeadKeyPending(handle)) {
+    if (Log::On()) LogUnlearned(handle, stateKept);
     unlearned.handle = handle;
     unlearned.shiftClearsCapsLock = shiftClears;
     return unlearned;
@@ -59,7 +65,46 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
   KeyboardLayout& layout = kept[next];
   next = (next + 1) % kKeptLayouts;
   layout.Learn(handle);
+  if (Log::On()) layout.LogLearned();
   return layout;
+}
+
+// Once for each layout in turn that goes unlearned, not at every character.
+void KeyboardLayout::LogUnlearned(HKL handle, bool stateKept) {
+  static HKL logged = nullptr;
+  if (handle == logged) return;
+  logged = handle;
+  LogLine line;
+  line.Text("layout ").Hex(reinterpret_cast<uintptr_t>(handle)).Text(" not learned: ");
+  line.Text(stateKept ? "a dead key is pending" : "Windows before 10 1607");
+}
+
+// The handle, its KLID where the handle holds it (not for layouts whose KLID
+// only the registry knows, handles 0xF...), the keys, the dead keys' accents
+// with Caps Lock off, the letters 0xC0-0xFF confirmed to compose through their
+// dead key (one digit each, off then on), and the Shift setting.
+void KeyboardLayout::LogLearned() const {
+  LogLine line;
+  uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+  unsigned long device = static_cast<unsigned long>(value >> 16 & 0xFFFF);
+  line.Text("layout ").Hex(static_cast<unsigned long>(value)).Text(" learned, KLID ");
+  if (device >= 0xF000) {
+    line.Text("not known");
+  } else {
+    line.Hex(device >= 0xE000 ? static_cast<unsigned long>(value) : device, 8);
+  }
+  line.Text(", ").Number(keyCount).Text(" keys, dead keys");
+  for (int i = 0; i < keyCount; ++i) {
+    for (int level = 0; level < kLevels; ++level) {
+      if ((keys[i].dead[0] >> level) & 1) line.Text(" ").Hex(keys[i].chars[0][level]);
+    }
+  }
+  for (int caps = 0; caps < 2; ++caps) {
+    char confirmed[65] = {};
+    for (int i = 0; i < 64; ++i) confirmed[i] = composes[caps][i] ? '1' : '0';
+    line.Text(caps ? " on " : ", compositions off ").Text(confirmed);
+  }
+  line.Text(", Shift turns Caps Lock off: ").Text(shiftClearsCapsLock ? "yes" : "no");
 }
 
 bool KeyboardLayout::Composes(unsigned char letter, bool capsLock) const {

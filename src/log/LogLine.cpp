@@ -82,9 +82,9 @@ LogLine& LogLine::Number(long value) {
   return *this;
 }
 
-LogLine& LogLine::Hex(unsigned long value) {
+LogLine& LogLine::Hex(unsigned long value, int width) {
   Text("0x");
-  Digits(value, 16, 2);
+  Digits(value, 16, width);
   return *this;
 }
 

@@ -17,7 +17,8 @@ class LogLine {
   // quotes when none of them ended it); null as null.
   LogLine& Quoted(const char* text, int limit = 260);
   LogLine& Number(long value);
-  LogLine& Hex(unsigned long value);
+  // 0x and at least width digits.
+  LogLine& Hex(unsigned long value, int width = 2);
 
  private:
   static const int kSize = 512;

@@ -201,6 +201,7 @@ TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
                {"cell", {'a', VK_LEFT, 0xEE}, false}};
   StartLog({{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", kLocal}});
   Session(kPlain);  // layouts learned before the sessions compared
+  std::string log = fake::files().files[kLogFile];
   for (const Case& c : cases) {
     for (const wchar_t* level : {L"1", L"2"}) {
       StartLog({{L"BRLVELT_LOG", level}, {L"LOCALAPPDATA", kLocal}});
@@ -213,9 +214,9 @@ TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
           << c.secret << ", level " << (*level == L'2' ? 2 : 1);
     }
   }
-  std::string log = fake::files().files[kLogFile];
   for (const char* event :
-       {"BrlInit \"cells=40\"\r\n", "box \"Le terminal braille n'est pas allum\\xE9\"",
+       {"layout 0x4090409 learned, KLID 0x00000409, ", "character: key, layout 0x4090409\r\n",
+        "BrlInit \"cells=40\"\r\n", "box \"Le terminal braille n'est pas allum\\xE9\"",
         "LongueurBarette -> 40", "key type 1 flags 0x03", "chord 0x80000001 param 0",
         "LectureClavier answered 9\r\n", "LectureClavier answered: 1 more times", " sleep\r\n",
         " wake\r\n", "Fermeture"}) {
