@@ -91,5 +91,6 @@ void TypingPlan::LogRoute(unsigned char ch) const {
   LogLine line;
   line.Text("character");
   if (Log::Typed()) line.Text(" ").Hex(ch);
-  line.Text(": ").Text(kRoutes[route]).Text(", layout ").Hex(reinterpret_cast<uintptr_t>(layout));
+  line.Text(": ").Text(kRoutes[route]).Text(", layout ");
+  line.Hex(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(layout)), 8);
 }

@@ -215,7 +215,7 @@ TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
     }
   }
   for (const char* event :
-       {"layout 0x4090409 learned, KLID 0x00000409, ", "character: key, layout 0x4090409\r\n",
+       {"layout 0x04090409 learned, KLID 0x00000409, ", "character: key, layout 0x04090409\r\n",
         "BrlInit \"cells=40\"\r\n", "box \"Le terminal braille n'est pas allum\\xE9\"",
         "LongueurBarette -> 40", "key type 1 flags 0x03", "chord 0x80000001 param 0",
         "LectureClavier answered 9\r\n", "LectureClavier answered: 1 more times", " sleep\r\n",
