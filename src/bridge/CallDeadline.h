@@ -1,12 +1,18 @@
 // The deadline of one export call, as a GetTickCount64 time: from the call's
-// start, extended by the time spent in the host's callback and in message
-// boxes, which the helper does not control.
+// start, extended by the time spent in the host's callback and in the call's
+// one message box, which the helper does not control.
 #pragma once
 
 #include <windows.h>
 
 class CallDeadline {
  public:
+  // Deadlines of a whole call: one that starts a helper, one that may open the
+  // display, any other.
+  static const DWORD kStartMs = 20000;
+  static const DWORD kOpenMs = 10000;
+  static const DWORD kCallMs = 3000;
+
   explicit CallDeadline(DWORD ms) : start(GetTickCount64()), at(start + ms) {}
 
   // Allows the whole call ms from its start, when that is later.
@@ -16,8 +22,16 @@ class CallDeadline {
   // Leaves out time spent since since (a GetTickCount64 time).
   void Exclude(ULONGLONG since) { at += GetTickCount64() - since; }
   ULONGLONG At() const { return at; }
+  // True the first time only: a call shows at most one message box, as the
+  // driver does, so that boxes cannot keep it busy without end.
+  bool TakeBox() {
+    bool first = !boxShown;
+    boxShown = true;
+    return first;
+  }
 
  private:
   ULONGLONG start;
   ULONGLONG at;
+  bool boxShown = false;
 };

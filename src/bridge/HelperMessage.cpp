@@ -2,8 +2,10 @@
 
 namespace {
 
-// The flags a keystroke may carry: extended key, key up, Unicode, scan code.
-const uint32_t kKeyFlags = 0x0001 | 0x0002 | 0x0004 | 0x0008;
+// Keystroke flags (KEYEVENTF_*).
+const uint32_t kExtended = 0x0001;
+const uint32_t kUp = 0x0002;
+const uint32_t kUnicode = 0x0004;
 
 // Buttons, icon, default button, modality, help button, MB_SETFOREGROUND
 // (0x10000) and MB_TOPMOST (0x40000); nothing that moves the box off the user's
@@ -52,12 +54,17 @@ bool HelperMessage::DecodeInput(Message& message) {
   return message.AtEnd();
 }
 
+// Only what the driver sends: through keybd_event, any virtual key (the display
+// may name any) with its scan code, down or up, extended or not; through
+// SendInput, a UTF-16 code unit as Unicode input, down or up.
 bool HelperMessage::DecodeKey(Message& message, ForwardedKey* key) const {
   int32_t vk = 0, scan = 0, flags = 0;
   if (!message.GetInt(&vk) || !message.GetInt(&scan) || !message.GetInt(&flags)) return false;
   uint32_t limit = call == kKeybdEvent ? 0xFF : 0xFFFF;
   if (static_cast<uint32_t>(vk) > limit || static_cast<uint32_t>(scan) > limit) return false;
-  if (static_cast<uint32_t>(flags) & ~kKeyFlags) return false;
+  uint32_t kind = static_cast<uint32_t>(flags) & ~kUp;
+  bool allowed = call == kKeybdEvent ? kind == 0 || kind == kExtended : vk == 0 && kind == kUnicode;
+  if (!allowed) return false;
   *key = {static_cast<uint16_t>(vk), static_cast<uint16_t>(scan), static_cast<uint32_t>(flags)};
   return true;
 }

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <wchar.h>
 
+#include "../channel/HostWait.h"
 #include "PipeSecurity.h"
 
 namespace {
@@ -43,10 +44,11 @@ bool HelperProcess::Alive() const {
 void HelperProcess::Stop(DWORD graceMs) {
   channel.Close();
   if (process) {
-    // Ended for good before the next helper starts, which may open the device.
-    if (WaitForSingleObject(process, graceMs) != WAIT_OBJECT_0) {
+    // Ended for good before the next helper starts, which may open the device;
+    // the host's thread handles sent messages meanwhile.
+    if (HostWait::Until(1, &process, GetTickCount64() + graceMs) != WAIT_OBJECT_0) {
       TerminateProcess(process, 1);
-      WaitForSingleObject(process, 1000);
+      HostWait::Until(1, &process, GetTickCount64() + kEndMs);
     }
     CloseHandle(process);
   }
@@ -106,7 +108,7 @@ bool HelperProcess::Launch(const wchar_t* pipeName) {
   while (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                          nullptr, &startup, &started)) {
     if (++tries == kStartTries) return false;
-    Sleep(kRetryMs);
+    HostWait::Until(0, nullptr, GetTickCount64() + kRetryMs);
   }
   BindToHost(started.hProcess);
   ResumeThread(started.hThread);

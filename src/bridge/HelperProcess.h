@@ -12,6 +12,7 @@ class HelperProcess {
   static const int kPathSize = MAX_PATH * 4;
   static const int kStartTries = 3;  // attempts to start the helper process
   static const DWORD kRetryMs = 50;
+  static const DWORD kEndMs = 1000;  // for an ended helper to be gone
 
   HelperProcess() = default;
   ~HelperProcess();

@@ -17,18 +17,17 @@ void InjectedKeys::ReleaseAll() {
   while (count > 0) Release(held[--count]);
 }
 
-// A key is its virtual key, or, for Unicode input, its code unit.
+// A key as Windows tells keys apart: its virtual key, its scan code, and
+// whether it is extended (right Ctrl, not left) or Unicode input.
 int InjectedKeys::Find(const ForwardedKey& key) const {
+  const DWORD kind = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_UNICODE;
   for (int i = 0; i < count; ++i) {
     const ForwardedKey& down = held[i].key;
-    if (IsUnicode(down) != IsUnicode(key)) continue;
-    if (IsUnicode(key) ? down.scan == key.scan : down.vk == key.vk) return i;
+    if (down.vk == key.vk && down.scan == key.scan && (down.flags & kind) == (key.flags & kind)) {
+      return i;
+    }
   }
   return -1;
-}
-
-bool InjectedKeys::IsUnicode(const ForwardedKey& key) {
-  return (key.flags & KEYEVENTF_UNICODE) != 0;
 }
 
 void InjectedKeys::Release(const Held& down) {

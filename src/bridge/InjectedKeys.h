@@ -1,6 +1,7 @@
 // The keys the bridge injected down and not yet up, virtual keys and Unicode
-// input alike, in the order they went down: whatever becomes of the helper,
-// the bridge can let go of them from the host's process.
+// input alike, each as Windows tells it apart, in the order they went down:
+// whatever becomes of the helper, the bridge can let go of them from the host's
+// process.
 #pragma once
 
 #include "HelperMessage.h"
@@ -27,7 +28,6 @@ class InjectedKeys {
   };
 
   int Find(const ForwardedKey& key) const;
-  static bool IsUnicode(const ForwardedKey& key);
   static void Release(const Held& held);
 
   Held held[kMost] = {};

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "HostWait.h"
+
 Channel::~Channel() {
   Close();
 }
@@ -33,7 +35,7 @@ bool Channel::Accept(HANDLE peer, ULONGLONG deadline) {
   if (GetLastError() == ERROR_PIPE_CONNECTED) return true;
   if (GetLastError() != ERROR_IO_PENDING) return false;
   HANDLE waits[2] = {event, peer};
-  if (WaitForMultipleObjects(2, waits, FALSE, Remaining(deadline)) != WAIT_OBJECT_0) {
+  if (HostWait::Until(2, waits, deadline) != WAIT_OBJECT_0) {
     CancelIo(pipe);
   }
   DWORD ignored = 0;
@@ -70,7 +72,8 @@ bool Channel::Transfer(bool write, unsigned char* data, DWORD length, ULONGLONG 
   return true;
 }
 
-// One read or write; on the overlapped end, cancelled when the deadline passes.
+// One read or write; on the overlapped end, cancelled when the deadline passes,
+// the thread handling sent messages meanwhile.
 bool Channel::Step(bool write, unsigned char* data, DWORD length, ULONGLONG deadline, DWORD* done) {
   if (!event) {
     return write ? WriteFile(pipe, data, length, done, nullptr)
@@ -81,17 +84,10 @@ bool Channel::Step(bool write, unsigned char* data, DWORD length, ULONGLONG dead
   BOOL ok = write ? WriteFile(pipe, data, length, nullptr, &overlapped)
                   : ReadFile(pipe, data, length, nullptr, &overlapped);
   if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
-  if (!ok && WaitForSingleObject(event, Remaining(deadline)) != WAIT_OBJECT_0) {
+  if (!ok && HostWait::Until(1, &event, deadline) != WAIT_OBJECT_0) {
     CancelIo(pipe);
     GetOverlappedResult(pipe, &overlapped, done, TRUE);
     return false;
   }
   return GetOverlappedResult(pipe, &overlapped, done, FALSE);
-}
-
-DWORD Channel::Remaining(ULONGLONG deadline) {
-  if (deadline == kNever) return INFINITE;
-  ULONGLONG now = GetTickCount64();
-  if (now >= deadline) return 0;
-  return deadline - now < INFINITE ? static_cast<DWORD>(deadline - now) : INFINITE - 1;
 }

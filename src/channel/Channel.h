@@ -1,17 +1,19 @@
 // One end of the pipe between the bridge and its helper, carrying whole
 // messages. The bridge's end is overlapped, so that every wait on it ends by a
-// deadline; the helper's end blocks, since the helper has nothing else to do and
+// deadline, and the host's thread handles sent messages while it waits; the
+// helper's end blocks, since the helper has nothing else to do and
 // ends when the pipe breaks.
 #pragma once
 
 #include <windows.h>
 
+#include "HostWait.h"
 #include "Message.h"
 
 class Channel {
  public:
   // A deadline the helper's blocking end waits for.
-  static const ULONGLONG kNever = ~0ULL;
+  static const ULONGLONG kNever = HostWait::kNever;
 
   Channel() = default;
   ~Channel();
@@ -37,7 +39,6 @@ class Channel {
  private:
   bool Transfer(bool write, unsigned char* data, DWORD length, ULONGLONG deadline);
   bool Step(bool write, unsigned char* data, DWORD length, ULONGLONG deadline, DWORD* done);
-  static DWORD Remaining(ULONGLONG deadline);
 
   HANDLE pipe = INVALID_HANDLE_VALUE;
   HANDLE event = nullptr;

@@ -4,9 +4,12 @@
 #include "ImportPatch.h"
 
 HelperSession* CallRedirects::session = nullptr;
+bool CallRedirects::capsLock = false;
 
+// GetKeyState is taken where the driver imports it.
 bool CallRedirects::Apply(HMODULE driver, HelperSession* to) {
   session = to;
+  ImportPatch::Apply(driver, "user32.dll", "GetKeyState", reinterpret_cast<void*>(HostKeyState));
   return ImportPatch::Apply(driver, "user32.dll", "keybd_event",
                             reinterpret_cast<void*>(ForwardKeybdEvent)) &&
          ImportPatch::Apply(driver, "user32.dll", "SendInput",
@@ -43,4 +46,10 @@ UINT WINAPI CallRedirects::ForwardSendInput(UINT count, LPINPUT inputs, int size
 
 int WINAPI CallRedirects::ForwardMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   return session ? session->ShowMessageBox(text, caption, type) : 0;
+}
+
+// Caps Lock's toggle bit as the host read it; its key is never reported down.
+SHORT WINAPI CallRedirects::HostKeyState(int vk) {
+  if (vk == VK_CAPITAL) return capsLock ? 1 : 0;
+  return GetKeyState(vk);
 }

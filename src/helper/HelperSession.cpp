@@ -47,6 +47,7 @@ bool HelperSession::Start() {
 
 bool HelperSession::Serve(const RequestDecoder& request) {
   int result = 0;
+  if (request.kind == MessageKind::kTimer) CallRedirects::CarryCapsLock(request.capsLock);
   if (!dispatch.Execute(request, &result)) return false;
   Message reply(MessageKind::kResult);
   reply.PutInt(result);

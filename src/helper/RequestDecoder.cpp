@@ -14,6 +14,8 @@ bool RequestDecoder::Decode(Message& message) {
       return DecodeCells(message);
     case MessageKind::kSleep:
       return message.GetInt(&flag) && message.AtEnd();
+    case MessageKind::kTimer:
+      return GetFlag(message, &capsLock) && message.AtEnd();
     case MessageKind::kCallbackDone:
     case MessageKind::kInputDone:
     case MessageKind::kMessageBoxDone:
@@ -21,7 +23,6 @@ bool RequestDecoder::Decode(Message& message) {
     case MessageKind::kTerminate:
     case MessageKind::kClear:
     case MessageKind::kRefresh:
-    case MessageKind::kTimer:
     case MessageKind::kPing:
       return message.AtEnd();
     default:

@@ -26,6 +26,7 @@ class RequestDecoder {
   int32_t count = 0;                     // kDisplay, kDisplayStatus
   const unsigned char* cells = nullptr;  // null when the host gave none
   int32_t flag = 0;                      // kSleep
+  bool capsLock = false;                 // kTimer: as the host's thread reads it
   int32_t answer = 0;                    // kCallbackDone, kInputDone, kMessageBoxDone
 
  private:

@@ -1,7 +1,8 @@
 // Arbitrary byte streams as the bridge reads them from its helper: message after
 // message, each header then its payload, decoded as the bridge does. Each
-// header and message is also judged by a reference reading of the protocol,
-// straight from the bytes, and the two must agree: a header is taken exactly
+// header and message is also judged by a reading of the layout written down in
+// src/channel/Message.h, straight from the bytes, with the numbers it gives
+// rather than the decoders' constants, and the two must agree: a header is taken exactly
 // when its size fits the payload buffer, a message is accepted exactly when the
 // helper may send it, and an accepted one carries the fields its bytes hold.
 #include <stddef.h>
@@ -27,22 +28,30 @@ void Field(bool same, const char* what) {
 // and MB_TOPMOST (0x40000); any other bit is dropped.
 const uint32_t kShownBoxType = 0xF | 0xF0 | 0xF00 | 0x3000 | 0x4000 | 0x10000 | 0x40000;
 
+// keybd_event: a virtual key and a scan code of 0-255, extended or not; SendInput: Unicode input of
+// one code unit, virtual key 0. Up or down.
+bool KeyAllowed(uint32_t how, uint32_t vk, uint32_t scan, uint32_t flags) {
+  uint32_t kind = flags & ~2u;
+  if (how == 0) return vk <= 255 && scan <= 255 && (kind == 0 || kind == 1);
+  return vk == 0 && scan <= 0xFFFF && kind == 4;
+}
+
 bool Keys(PayloadBytes& in, const HelperMessage& decoded, uint32_t how, uint32_t count) {
-  uint32_t limit = how == kKeybdEvent ? 0xFF : 0xFFFF;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t vk = 0, scan = 0, flags = 0;
     if (!in.Word(&vk) || !in.Word(&scan) || !in.Word(&flags)) return false;
-    if (vk > limit || scan > limit || (flags & ~0xFu) != 0) return false;
+    if (!KeyAllowed(how, vk, scan, flags)) return false;
     const ForwardedKey& key = decoded.inputs[i];
     Field(key.vk == vk && key.scan == scan && key.flags == flags, "keystroke as sent");
   }
   return in.End();
 }
 
+// 0 keybd_event, one key; 1 SendInput, 1 to 64 keys.
 bool Input(PayloadBytes& in, const HelperMessage& decoded) {
   uint32_t how = 0, count = 0;
   if (!in.Word(&how) || !in.Word(&count) || how > 1) return false;
-  if (count < 1 || count > 64 || (how == kKeybdEvent && count != 1)) return false;
+  if (count < 1 || count > 64 || (how == 0 && count != 1)) return false;
   Field(
       decoded.call == static_cast<InputCall>(how) && decoded.inputCount == static_cast<int>(count),
       "keystroke call and count as sent");
@@ -83,23 +92,19 @@ bool Allowed(const Message& message, const HelperMessage& decoded) {
   return false;
 }
 
-uint32_t Word(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<uint32_t>(at[3])
-                                                                       << 24;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  while (size >= Message::kHeaderSize) {
+  while (size >= 8) {
     Message message;
     bool taken = message.ReadHeader(data);
-    Require(taken == (Word(data + 4) <= Message::kMaxPayload), "a header is taken when it fits");
+    Require(taken == (PayloadBytes::Le32(data + 4) <= 2048), "a header is taken when it fits");
     if (!taken) return 0;
-    Require(static_cast<uint32_t>(message.Kind()) == Word(data) && message.Size() == Word(data + 4),
+    Require(static_cast<uint32_t>(message.Kind()) == PayloadBytes::Le32(data) &&
+                message.Size() == PayloadBytes::Le32(data + 4),
             "a header is read as sent");
-    data += Message::kHeaderSize;
-    size -= Message::kHeaderSize;
+    data += 8;
+    size -= 8;
     if (message.Size() > size) return 0;
     memcpy(message.Payload(), data, message.Size());
     data += message.Size();

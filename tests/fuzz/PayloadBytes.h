@@ -1,5 +1,6 @@
-// A message's payload read straight from its bytes, apart from Message's own
-// reading: little-endian 32-bit words and NUL-terminated texts, in order.
+// A message's payload read straight from its bytes as the layout in
+// src/channel/Message.h describes it, apart from Message's own reading:
+// little-endian 32-bit words and NUL-terminated texts, in order.
 #pragma once
 
 #include <stdint.h>
@@ -10,10 +11,14 @@ struct PayloadBytes {
   uint32_t size;
   uint32_t at = 0;
 
+  static uint32_t Le32(const unsigned char* bytes) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | bytes[i];
+    return value;
+  }
   bool Word(uint32_t* value) {
     if (size - at < 4) return false;
-    *value = 0;
-    for (int i = 3; i >= 0; --i) *value = *value << 8 | data[at + i];
+    *value = Le32(data + at);
     at += 4;
     return true;
   }

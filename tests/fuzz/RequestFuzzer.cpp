@@ -1,8 +1,9 @@
 // Arbitrary byte streams as the helper reads them from the bridge: message after
 // message, decoded as the helper does, each accepted export request then run on
 // the driver (in-process, against the scripted device library) as the helper
-// runs it. Each message is also judged by a reading of the protocol straight
-// from its bytes, and the two must agree: a request is accepted exactly when the
+// runs it. Each message is also judged by a reading of the layout written down
+// in src/channel/Message.h, straight from its bytes and with the numbers it
+// gives, and the two must agree: a request is accepted exactly when the
 // bridge may send it (settings of 80 characters or more left open: the driver
 // refuses them itself), and an accepted one hands the driver what the host gave:
 // settings that end inside the payload, the flags, the count, and cells (or
@@ -46,7 +47,7 @@ Verdict Init(PayloadBytes& in, const RequestDecoder& decoded) {
   if (!in.End()) return kRefused;
   Field(decoded.settings == text && decoded.callback == (callback == 1),
         "settings and callback as the host gave them");
-  return text && strlen(text) >= RequestDecoder::kSettingsSize ? kEither : kAllowed;
+  return text && strlen(text) >= 80 ? kEither : kAllowed;
 }
 
 Verdict Cells(PayloadBytes& in, const RequestDecoder& decoded) {
@@ -54,7 +55,7 @@ Verdict Cells(PayloadBytes& in, const RequestDecoder& decoded) {
   if (!in.Word(&count) || !in.Word(&hasCells) || hasCells > 1) return kRefused;
   int32_t signedCount = static_cast<int32_t>(count);
   uint32_t n = hasCells && signedCount > 0 ? static_cast<uint32_t>(signedCount) : 0;
-  if (n > RequestDecoder::kCells) n = RequestDecoder::kCells;
+  if (n > 128) n = 128;
   const unsigned char* sent = in.data + in.at;
   if (!in.Skip(n) || !in.End()) return kRefused;
   Field(decoded.count == signedCount && (decoded.cells != nullptr) == (hasCells == 1),
@@ -70,6 +71,13 @@ Verdict Word(PayloadBytes& in, const int32_t& field) {
   return kAllowed;
 }
 
+Verdict CapsLock(PayloadBytes& in, const RequestDecoder& decoded) {
+  uint32_t on = 0;
+  if (!in.Word(&on) || on > 1 || !in.End()) return kRefused;
+  Field(decoded.capsLock == (on == 1), "Caps Lock as the host read it");
+  return kAllowed;
+}
+
 // Whether the bridge may send the message, judged from its bytes alone.
 Verdict Allowed(const Message& message, const RequestDecoder& decoded) {
   PayloadBytes in{message.Payload(), message.Size()};
@@ -81,6 +89,8 @@ Verdict Allowed(const Message& message, const RequestDecoder& decoded) {
       return Cells(in, decoded);
     case 7:  // BrlSleep: the flag
       return Word(in, decoded.flag);
+    case 8:  // BrlTimer: Caps Lock on or off
+      return CapsLock(in, decoded);
     case 10:  // answers to the helper's chord, keystrokes and message box
     case 11:
     case 12:
@@ -88,7 +98,6 @@ Verdict Allowed(const Message& message, const RequestDecoder& decoded) {
     case 2:  // the other exports and the round trip carry nothing
     case 5:
     case 6:
-    case 8:
     case 9:
       return Judge(in.End());
   }
@@ -122,20 +131,15 @@ bool EndsInside(const char* text, const Message& message) {
          memchr(text, 0, start + message.Size() - text) != nullptr;
 }
 
-uint32_t Word(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<uint32_t>(at[3])
-                                                                       << 24;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RequestDispatch& dispatch = Dispatch();
-  while (size >= Message::kHeaderSize) {
+  while (size >= 8) {
     Message message;
-    if (!message.ReadHeader(data) || Word(data + 4) > size - Message::kHeaderSize) break;
-    data += Message::kHeaderSize;
-    size -= Message::kHeaderSize;
+    if (!message.ReadHeader(data) || PayloadBytes::Le32(data + 4) > size - 8) break;
+    data += 8;
+    size -= 8;
     memcpy(message.Payload(), data, message.Size());
     data += message.Size();
     size -= message.Size();

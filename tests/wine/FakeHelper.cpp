@@ -1,9 +1,10 @@
 // A helper that breaks the protocol, as BRLVELT_FAKE_HELPER says: at the start
 // (oversized, unknown, failed, exit), in its answer to BrlInit (cells, mute:
 // none ever), or on the first BrlTimer after a good BrlInit (chord, keys,
-// silent; held: Shift injected down, then garbage; drip: a valid keystroke
+// silent; held: Shift and right Ctrl injected down, plain Ctrl up, then
+// garbage; scancode: Shift down, then a key flag the driver never sends; drip: a valid keystroke
 // every second, never the result; topmost: a message box with styles beyond
-// the driver's, then the result as usual).
+// the driver's, then the result as usual; boxes: two boxes in one call).
 #include <string.h>
 #include <windows.h>
 
@@ -58,7 +59,13 @@ void BreakOnTimer(const char* fault) {
     Box();
     return;
   }
-  if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0)) SendHeader(0x999, 0);
+  for (int i = 0; i < 2 && strcmp(fault, "boxes") == 0; ++i) Box();
+  // Right Ctrl stays down in Windows after a plain Ctrl goes up.
+  if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0) && Key(VK_CONTROL, KEYEVENTF_EXTENDEDKEY) &&
+      Key(VK_CONTROL, KEYEVENTF_KEYUP)) {
+    SendHeader(0x999, 0);
+  }
+  if (strcmp(fault, "scancode") == 0 && Key(VK_SHIFT, 0)) Key('A', KEYEVENTF_SCANCODE);
   while (strcmp(fault, "drip") == 0 && Key('X', 0) && Key('X', KEYEVENTF_KEYUP)) Sleep(1000);
   if (strcmp(fault, "chord") == 0) {
     Message chord(MessageKind::kChord);

@@ -1,5 +1,5 @@
 // Timing of the bridge under Wine, each figure beside its floor from the same
-// run (the Bridge class linked in, so that its helper is found beside this
+// run (the BridgeSession class linked in, so that its helper is found beside this
 // program, in brlvelthost\):
 //  - a BrlDisplay with changed content against a bare round trip on the same
 //    channel (goal: at most 1.5 times);
@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "../../src/bridge/Bridge.h"
+#include "../../src/bridge/BridgeSession.h"
 #include "../../src/loader/DriverModule.h"
 #include "DeliveryTimes.h"
 
@@ -66,7 +66,7 @@ void Print(const char* what, const Spread& s) {
   printf("  %-34s mean %.3f ms, median %.3f ms, worst %.3f ms\n", what, s.mean, s.median, s.worst);
 }
 
-void RoundTrips(Bridge& bridge) {
+void RoundTrips(BridgeSession& bridge) {
   bridge.Init("cells=40", nullptr);
   Spread ping = Time(2000, [&](int) { bridge.Ping(); });
   Spread display = Time(2000, [&](int i) {
@@ -81,7 +81,7 @@ void RoundTrips(Bridge& bridge) {
   printf("  ratio of the means %.2f (goal <= 1.5)\n", display.mean / ping.mean);
 }
 
-void QuietTimer(Bridge& bridge) {
+void QuietTimer(BridgeSession& bridge) {
   double tick = TickPeriodMs();
   bridge.Init("cells=40", nullptr);
   Spread timer = Time(300, [&](int) { bridge.Timer(); });
@@ -124,7 +124,7 @@ Spread ChordDelay(const char* log, Init init, Timer timer, Terminate terminate) 
   return {sum / n, delays[n / 2], delays.back()};
 }
 
-void Chords(Bridge& bridge) {
+void Chords(BridgeSession& bridge) {
   SetDllDirectoryW(L"..\\bridge64\\brlvelthost");
   DriverModule driver;
   printf("Chord from LectureClavier to the host's callback, 100 chords:\n");
@@ -146,7 +146,7 @@ void Chords(Bridge& bridge) {
 
 int main() {
   QueryPerformanceFrequency(&frequency);
-  Bridge bridge;
+  BridgeSession bridge;
   if (!bridge.Init("cells=40", nullptr)) {
     printf("the bridge cannot start its helper\n");
     return 1;

@@ -208,6 +208,15 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL wai
   return WAIT_TIMEOUT;
 }
 
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll,
+                                       DWORD milliseconds, DWORD) {
+  return WaitForMultipleObjects(count, objects, waitAll, milliseconds);
+}
+
+BOOL WINAPI PeekMessageW(MSG*, HWND, UINT, UINT, UINT) {
+  return FALSE;
+}
+
 // Overlapped only, as the bridge opens its end: pends until a client opens the pipe.
 BOOL WINAPI ConnectNamedPipe(HANDLE handle, LPOVERLAPPED overlapped) {
   fake::Pipe& p = pipe();

@@ -209,6 +209,17 @@ HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOO
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll,
                                     DWORD milliseconds);
+// The thread has no windows here: no message ever wakes the wait, none is handled.
+#define QS_SENDMESSAGE 0x0040u
+#define PM_NOREMOVE 0x0000u
+#define PM_QS_SENDMESSAGE 0x00400000u
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+} MSG;
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll,
+                                       DWORD milliseconds, DWORD wakeMask);
+BOOL WINAPI PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove);
 BOOL WINAPI ConnectNamedPipe(HANDLE pipe, LPOVERLAPPED overlapped);
 BOOL WINAPI CancelIo(HANDLE file);
 BOOL WINAPI GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD transferred,

@@ -1,0 +1,50 @@
+// The helper's life in a session and its restart policy: started for BrlInit
+// or a wake and greeted; once lost, restarted by the next call that needs the
+// driver, with no box of its own, reopening the display as it was, at most
+// RestartLimit::kMost times a minute. A restart whose helper fails or whose
+// display does not open counts as failed; past the limit, one box says the
+// driver is lost until the next BrlInit.
+#pragma once
+
+#include "CallDeadline.h"
+#include "CallGate.h"
+#include "HelperExchange.h"
+#include "RestartLimit.h"
+#include "SessionState.h"
+
+class HelperKeeper {
+ public:
+  // How a call that needs the driver reached it: a helper runs; none, to be
+  // answered as with no display open; or its restart failed (answered 0).
+  enum class Reached { kHelper, kNone, kFailed };
+
+  HelperKeeper(HelperExchange& exchange, CallGate& gate, const SessionState& state)
+      : exchange(exchange), gate(gate), state(state) {}
+
+  // A new BrlInit: restarts allowed again.
+  void Reset();
+  bool GivenUp() const { return givenUp; }
+  // The running helper, or a restarted one in a session whose helper was lost.
+  Reached Reach(CallDeadline& deadline);
+  // Starts a helper and waits for it to load the driver, giving it the sleep
+  // flag the driver had; when told to, says why it cannot.
+  bool Launch(CallDeadline& deadline, bool report);
+  // Launches a helper that opens the display with the last settings and
+  // callback, and shows the row again. kNone, with the helper ended, when the
+  // driver could not open the display.
+  Reached Reopen(CallDeadline& deadline, bool report);
+  // The box of a helper that failed, naming it.
+  void ReportNoAnswer(CallDeadline& deadline);
+
+ private:
+  bool Greeted(CallDeadline& deadline, bool report);
+  Reached Revive(CallDeadline& deadline);
+  void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption,
+              CallDeadline& deadline);
+
+  HelperExchange& exchange;
+  CallGate& gate;
+  const SessionState& state;
+  RestartLimit restarts;
+  bool givenUp = false;  // out of restarts until the next BrlInit
+};
