@@ -74,6 +74,23 @@ LogLine& LogLine::Quoted(const char* from, int limit) {
   return *this;
 }
 
+LogLine& LogLine::Quoted(const wchar_t* from, int limit) {
+  if (!from) return Text("null");
+  Put('"');
+  int i = 0;
+  for (; i < limit && from[i]; ++i) {
+    if (from[i] < 0x80) {
+      Escaped(static_cast<char>(from[i]));
+    } else {
+      Text("\\u");
+      Digits(static_cast<unsigned long>(from[i]), 16, 4);
+    }
+  }
+  Put('"');
+  if (i == limit) Text("...");
+  return *this;
+}
+
 LogLine& LogLine::Number(long value) {
   if (value < 0) Put('-');
   unsigned long magnitude = static_cast<unsigned long>(value);

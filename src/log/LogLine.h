@@ -16,6 +16,8 @@ class LogLine {
   // The text in quotes, at most limit bytes of it read (then "..." after the
   // quotes when none of them ended it); null as null.
   LogLine& Quoted(const char* text, int limit = 260);
+  // The same for a UTF-16 text: characters above 0x7E as \uNNNN.
+  LogLine& Quoted(const wchar_t* text, int limit = 260);
   LogLine& Number(long value);
   // 0x and at least width digits.
   LogLine& Hex(unsigned long value, int width = 2);
