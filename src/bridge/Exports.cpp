@@ -1,15 +1,18 @@
 // The eight functions a 64-bit host calls, each carried to the driver in the
 // helper process by the one bridge session, one call at a time (see CallGate).
 #include "../../include/brlvelt.h"
+#include "../log/LogSession.h"
 #include "BridgeSession.h"
 
 namespace {
 
-// Destroyed at unload: lets go of held keys, then ends the helper.
+// The log's switch first; the session is destroyed at unload before it: lets go
+// of held keys, then ends the helper.
+LogSession session("bridge");
 BridgeSession bridge;
 
-// Set first thing at unload, before the session is destroyed. Ending the
-// helper handles sent messages; a call made from one answers 0 and touches
+// Set first thing at unload, before the objects above are destroyed. Ending
+// the helper handles sent messages; a call made from one answers 0 and touches
 // nothing.
 bool unloading = false;
 
@@ -17,7 +20,7 @@ bool unloading = false;
 
 extern "C" {
 
-// Runs before the session's destructor at unload.
+// Runs before the destructors at unload.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_DETACH) unloading = true;
   return TRUE;

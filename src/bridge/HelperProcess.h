@@ -39,6 +39,8 @@ class HelperProcess {
   bool OpenPipe(wchar_t* name, int size);
   bool Launch(const wchar_t* pipeName);
   void BindToHost(HANDLE started);
+  void LogStart(Started started, DWORD error) const;
+  static void LogEnd(HANDLE ending, bool ended);
 
   Channel channel;
   HANDLE process = nullptr;
