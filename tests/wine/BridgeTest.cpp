@@ -267,10 +267,15 @@ void HoldCapitalA(const char* settings) {
 HWND callingWindow = nullptr;
 bool unloading = false;
 int calledAtUnload = -1;
+DWORD callAtUnloadMs = 0;
 
 // A host window whose procedure calls in while the bridge unloads.
 LRESULT CALLBACK CallIn(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_APP && unloading) calledAtUnload = bridge.Init("cells=40", OnChord);
+  if (message == WM_APP && unloading) {
+    DWORD start = GetTickCount();
+    calledAtUnload = bridge.Init("cells=40", OnChord) + bridge.Sleep(1);
+    callAtUnloadMs = GetTickCount() - start;
+  }
   return DefWindowProcW(window, message, w, l);
 }
 
@@ -280,9 +285,10 @@ DWORD WINAPI SendCallIn(void*) {
 }
 
 // Unload lets go of the held keys; a call made from a message the unload
-// handles answers 0 and starts no helper.
+// handles answers 0 at once, shows nothing and starts no helper.
 void UnloadReleasesHeldKeys() {
   KeyRecorder recorder;
+  MessageBoxWatcher watcher;
   WNDCLASSW type = {};
   type.lpfnWndProc = CallIn;
   type.lpszClassName = L"BridgeCallIn";
@@ -301,6 +307,8 @@ void UnloadReleasesHeldKeys() {
   CloseHandle(sender);
   DestroyWindow(callingWindow);
   CHECK_EQ(0, calledAtUnload);
+  CHECK(callAtUnloadMs < 100);
+  CHECK(MessageBoxWatcher::seen().empty());
   CHECK(Helpers().empty());
   CHECK(Balanced());
   CHECK(bridge.Load(L"brlvelt.dll"));
@@ -423,7 +431,7 @@ DWORD WINAPI TimerUntilDead(void*) {
 }
 
 // A host thread that dies inside a call (in its callback) leaves no call in
-// progress behind: the next call restarts the helper and reaches the driver.
+// progress behind: a lost helper is restarted, and the driver reached.
 void AThreadDyingInACallLeavesNothing() {
   SimLog log("bridge-dies.log");
   WriteKeys("bridge-dies.txt", "0 3 0x03 5\n");
@@ -433,9 +441,11 @@ void AThreadDyingInACallLeavesNothing() {
   CHECK(WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &code));
   CHECK_EQ(0, code);
   CloseHandle(thread);
+  EndTheHelper();
   log.Since();
   const unsigned char row[1] = {0x01};
   CHECK_EQ(1, bridge.Display(row, 1));
+  CHECK_EQ(1, Helpers().size());
   CHECK_EQ(1, Count(log.Since(), "Affichage 01"));
   bridge.Terminate();
 }
