@@ -108,6 +108,7 @@ LogLine& LogLine::Hex(unsigned long value, int width) {
 // At least width digits, zeros in front.
 void LogLine::Digits(unsigned long value, unsigned base, int width) {
   char digits[24];
+  if (width > 23) width = 23;
   int count = 0;
   do {
     digits[count++] = "0123456789ABCDEF"[value % base];
