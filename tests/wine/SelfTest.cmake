@@ -2,7 +2,9 @@
 # and the simulated display in each flavour (the i686 one labelled i686: only
 # where 32-bit programs run), and in the win64 build through the bridge with the
 # x86-64 helper and with the i686 one (label win32helper). A stand-in driver
-# that types one character too many must make it fail, naming that character.
+# that types one character too many must make it fail, naming that character;
+# when a window of the stand-in's takes the focus first, that window must get
+# none of it and the self-test must stop at once, saying why.
 set(SELFTEST_RUN ${WITH_XVFB} ${CMAKE_CROSSCOMPILING_EMULATOR})
 if(WINE_FLAVOUR STREQUAL win32)
   add_test(NAME wine.SelfTest.i686 COMMAND ${SELFTEST_RUN} $<TARGET_FILE:selftest>)
@@ -42,3 +44,8 @@ set_tests_properties(wine.SelfTest.x64 wine.SelfTest.bridge.x64 wine.SelfTest.wr
 set_tests_properties(wine.SelfTest.bridge.i686 PROPERTIES LABELS "wine;win32helper" TIMEOUT 120)
 set_tests_properties(wine.SelfTest.wrongDriverIsCaught PROPERTIES
   PASS_REGULAR_EXPRESSION "Caps Lock off .* 1 wrong of [0-9]+: \\(nothing\\) -> U\\+0078\n[^~]*Result: not all")
+add_test(NAME wine.SelfTest.focusThiefGetsNothing
+         COMMAND ${SELFTEST_RUN} ${WRONG_DIR}/brlvelt-selftest.exe)
+set_tests_properties(wine.SelfTest.focusThiefGetsNothing PROPERTIES
+  LABELS wine TIMEOUT 120 ENVIRONMENT BRLVELT_STANDIN=thief
+  PASS_REGULAR_EXPRESSION "the other window got 0 keys\n[^~]*Caps Lock off .* stopped: another window took the focus\n")
