@@ -9,7 +9,7 @@ int __stdcall OnChord(int, int) {
 }  // namespace
 
 DriverThread::DriverThread(DriverModule& driver, const char* settings)
-    : shared(new Shared{&driver, settings, 0, 0}) {}
+    : shared(new Shared{&driver, settings, -1, 0, 0}) {}
 
 DriverThread::~DriverThread() {
   if (!thread) {
@@ -18,6 +18,10 @@ DriverThread::~DriverThread() {
   }
   if (Ended()) delete shared;
   CloseHandle(thread);
+}
+
+void DriverThread::CarryCapsLock(bool on) {
+  shared->capsLock = on;
 }
 
 bool DriverThread::Start() {
@@ -40,6 +44,11 @@ void DriverThread::Stop() {
 // Polls as a host's timer would, only faster: a millisecond between calls.
 DWORD WINAPI DriverThread::Main(void* parameter) {
   Shared* shared = static_cast<Shared*>(parameter);
+  BYTE keys[256];
+  if (shared->capsLock >= 0 && GetKeyboardState(keys)) {
+    keys[VK_CAPITAL] = static_cast<BYTE>((keys[VK_CAPITAL] & ~1) | shared->capsLock);
+    SetKeyboardState(keys);
+  }
   if (shared->driver->Init(shared->settings, OnChord) == 0) return 0;
   InterlockedExchange(&shared->opened, 1);
   while (!InterlockedCompareExchange(&shared->stop, 0, 0)) {

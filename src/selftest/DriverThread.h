@@ -16,6 +16,12 @@ class DriverThread {
   DriverThread(const DriverThread&) = delete;
   DriverThread& operator=(const DriverThread&) = delete;
 
+  // Under Wine a thread's Caps Lock changes only with the key messages it
+  // reads, so a thread without a window never sees it go on: there the thread
+  // starts with this state, so that the Caps-Lock-on lines still check typing.
+  // On Windows the thread is left as it is, and the lines show what the driver
+  // sees from such a thread.
+  void CarryCapsLock(bool on);
   bool Start();
   // Signalled once the thread has ended.
   HANDLE Handle() const { return thread; }
@@ -29,6 +35,7 @@ class DriverThread {
   struct Shared {
     DriverModule* driver;
     const char* settings;
+    int capsLock;  // -1: left as it is
     volatile LONG opened;
     volatile LONG stop;
   };

@@ -4,6 +4,7 @@
 
 #include "InjectionGuard.h"
 #include "Interruption.h"
+#include "SystemFacts.h"
 #include "TextDiff.h"
 
 namespace {
@@ -62,6 +63,7 @@ Outcome TypingRun::Type() {
   InjectionGuard guard(window.Frame());
   if (!guard.Installed()) return {Outcome::kNotRun, "could not install the keyboard hook"};
   DriverThread worker(driver, settings);
+  if (SystemFacts::UnderWine()) worker.CarryCapsLock(TypingWindow::CapsLockOn());
   if (!worker.Start()) return {Outcome::kNotRun, "could not start the driver's thread"};
   Outcome outcome = Watch(worker);
   // BrlTerminate lets go of any key the driver still holds, while the hook
