@@ -1,6 +1,7 @@
 // A stand-in driver that types one character too many: the real driver's eight
 // exports, from brlvelt-real.dll beside it, with an "x" typed at the start of
-// every session. The self-test must report that character and fail. With
+// every session. The self-test must report that character and fail, having
+// called the driver from a thread that owns no window. With
 // BRLVELT_STANDIN=thief, a window of its own takes the focus first: the "x" must
 // not reach it, and the self-test must stop, saying why.
 #include <stdio.h>
@@ -33,11 +34,20 @@ void TakeFocus() {
   for (int i = 0; i < 200 && (!thief || GetForegroundWindow() != thief); ++i) Sleep(10);
 }
 
+void Say(const char* line) {
+  DWORD written;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, lstrlenA(line), &written, nullptr);
+}
+
 void ReportStolen() {
   char line[64];
-  int length = snprintf(line, sizeof line, "the other window got %ld keys\n", keysStolen);
-  DWORD written;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, length, &written, nullptr);
+  snprintf(line, sizeof line, "the other window got %ld keys\n", keysStolen);
+  Say(line);
+}
+
+BOOL CALLBACK FoundWindow(HWND, LPARAM) {
+  Say("the driver was called on a thread that owns a window\n");
+  return FALSE;
 }
 
 }  // namespace
@@ -52,6 +62,7 @@ int BrlInit(const char* settings, KeyCallback callback) {
 
 int BrlTimer() {
   if (sessionStarts) {
+    EnumThreadWindows(GetCurrentThreadId(), FoundWindow, 0);
     char mode[8] = "";
     if (GetEnvironmentVariableA("BRLVELT_STANDIN", mode, sizeof mode) && !thief) TakeFocus();
     keybd_event('X', 0x2D, 0, 0);
