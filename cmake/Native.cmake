@@ -24,7 +24,8 @@ pkg_check_modules(XKBCOMMON REQUIRED IMPORTED_TARGET xkbcommon)
 add_library(fakewin STATIC tools/fakewin/FakeWindows.cpp tools/fakewin/FakeKeyboard.cpp
                            tools/fakewin/Layout.cpp tools/fakewin/WindowsLayouts.cpp
                            tools/fakewin/XkbLayoutLoader.cpp tools/fakewin/XkbLayoutBuilder.cpp
-                           tools/fakewin/FakePipe.cpp tools/fakewin/FakeSettings.cpp)
+                           tools/fakewin/FakePipe.cpp tools/fakewin/FakeSettings.cpp
+                           tools/fakewin/FakeFiles.cpp)
 target_include_directories(fakewin PUBLIC tools/fakewin)
 target_compile_options(fakewin PRIVATE ${WARNINGS})
 target_link_libraries(fakewin PRIVATE PkgConfig::XKBCOMMON)

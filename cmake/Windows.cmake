@@ -25,6 +25,7 @@ set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN} ${WINE_FLAVOUR} ${WINE_PREFIX})
 
 add_subdirectory(src/channel)
+add_subdirectory(src/log)
 add_subdirectory(src/loader)
 add_subdirectory(src/helper)
 add_subdirectory(src/selftest)

@@ -1,11 +1,14 @@
 // The eight functions a 64-bit host calls, each carried to the driver in the
 // helper process by the one bridge session, one call at a time (see CallGate).
 #include "../../include/brlvelt.h"
+#include "../log/LogSession.h"
 #include "BridgeSession.h"
 
 namespace {
 
-// Destroyed at unload: lets go of held keys, then ends the helper.
+// The log's switch first; the session is destroyed at unload before it: lets go
+// of held keys, then ends the helper.
+LogSession session("bridge");
 BridgeSession bridge;
 
 }  // namespace

@@ -1,7 +1,13 @@
 #include "HelperExchange.h"
 
+#include "../log/Log.h"
+#include "../log/LogLine.h"
+
 bool HelperExchange::Attached() {
-  if (helper.Running() && !helper.Alive()) End();
+  if (helper.Running() && !helper.Alive()) {
+    if (Log::On()) LogLine().Text("helper gone between calls");
+    End();
+  }
   return helper.Running();
 }
 
@@ -10,6 +16,7 @@ bool HelperExchange::Call(const Message& request, CallDeadline& deadline, int* r
   ++open;
   bool ok = Exchange(request, deadline, result);
   --open;
+  if (!ok && Log::On()) LogFailure(request, deadline);
   if (!ok) End();
   return ok;
 }
@@ -90,4 +97,17 @@ bool HelperExchange::Inject(const HelperMessage& message, int* done) {
   *done = static_cast<int>(SendInput(message.inputCount, inputs, sizeof(INPUT)));
   for (int i = 0; i < *done && i < message.inputCount; ++i) keys.Note(kSendInput, forwarded[i]);
   return true;
+}
+
+// Why a call ended its helper: its deadline, the helper gone, or a message the
+// protocol does not allow.
+void HelperExchange::LogFailure(const Message& request, const CallDeadline& deadline) {
+  LogLine line;
+  line.Text("call ").Number(static_cast<long>(request.Kind())).Text(": ");
+  if (GetTickCount64() >= deadline.At()) {
+    line.Text("past its deadline");
+  } else {
+    line.Text(helper.Alive() ? "the helper broke the protocol" : "the helper ended");
+  }
+  line.Text(", the helper is ended");
 }

@@ -36,6 +36,7 @@ class HelperExchange {
   bool Answer(const HelperMessage& message, CallDeadline& deadline);
   bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
   bool Inject(const HelperMessage& message, int* done);
+  void LogFailure(const Message& request, const CallDeadline& deadline);
 
   CallGate& gate;
   const SessionState& state;

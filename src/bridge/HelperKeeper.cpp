@@ -2,6 +2,9 @@
 
 #include <stdio.h>
 
+#include "../log/Log.h"
+#include "../log/LogLine.h"
+
 namespace {
 
 const wchar_t kCannotLoad[] = L"Impossible de charger le fichier ";
@@ -49,8 +52,12 @@ bool HelperKeeper::Greeted(CallDeadline& deadline, bool report) {
   HelperMessage decoded;
   if (helper.Connect(deadline.At()) && helper.Pipe().Receive(&first, deadline.At()) &&
       decoded.Decode(first)) {
-    if (decoded.kind == MessageKind::kReady) return true;
+    if (decoded.kind == MessageKind::kReady) {
+      if (Log::On()) LogLine().Text("helper ready, the driver loaded");
+      return true;
+    }
     if (decoded.kind == MessageKind::kFailed) {
+      if (Log::On()) LogLine().Text("helper could not load ").Quoted(decoded.text);
       wchar_t file[HelperProcess::kPathSize];
       if (!MultiByteToWideChar(CP_UTF8, 0, decoded.text, -1, file, HelperProcess::kPathSize)) {
         file[0] = 0;
@@ -60,6 +67,7 @@ bool HelperKeeper::Greeted(CallDeadline& deadline, bool report) {
       return false;
     }
   }
+  if (Log::On()) LogLine().Text("helper did not greet");
   exchange.End();
   if (report) ReportNoAnswer(deadline);
   return false;
@@ -68,10 +76,12 @@ bool HelperKeeper::Greeted(CallDeadline& deadline, bool report) {
 HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
   if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) return Reached::kNone;
   if (!restarts.Allow(GetTickCount64())) {
+    if (Log::On()) LogLine().Text("helper lost too often: no more restarts until BrlInit");
     givenUp = true;
     ReportNoAnswer(deadline);
     return Reached::kFailed;
   }
+  if (Log::On()) LogLine().Text("helper lost: restarting it to reopen the display");
   return Reopen(deadline, false);
 }
 
@@ -103,6 +113,7 @@ void HelperKeeper::Report(const wchar_t* text, const wchar_t* file, const wchar_
   if (!deadline.TakeBox()) return;
   wchar_t message[HelperProcess::kPathSize + 64];
   swprintf(message, HelperProcess::kPathSize + 64, L"%ls%ls", text, file);
+  if (Log::On()) LogLine().Text("box ").Quoted(message, HelperProcess::kPathSize + 64);
   CallGate::Box box(gate);
   MessageBoxW(nullptr, message, caption, MB_OK);
 }

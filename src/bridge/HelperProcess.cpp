@@ -5,6 +5,8 @@
 #include <wchar.h>
 
 #include "../channel/HostWait.h"
+#include "../log/Log.h"
+#include "../log/LogLine.h"
 #include "PipeSecurity.h"
 
 namespace {
@@ -23,11 +25,13 @@ HelperProcess::~HelperProcess() {
 HelperProcess::Started HelperProcess::Start() {
   Stop(0);
   wchar_t name[80];
-  if (!Locate()) return Started::kCannotRun;
-  Started started = !OpenPipe(name, 80) ? Started::kNoChannel
-                    : !Launch(name)     ? Started::kCannotRun
-                                        : Started::kYes;
+  Started started = !Locate()             ? Started::kCannotRun
+                    : !OpenPipe(name, 80) ? Started::kNoChannel
+                    : !Launch(name)       ? Started::kCannotRun
+                                          : Started::kYes;
+  DWORD error = GetLastError();
   if (started != Started::kYes) Stop(0);
+  if (Log::On()) LogStart(started, error);
   return started;
 }
 
@@ -46,10 +50,12 @@ void HelperProcess::Stop(DWORD graceMs) {
   if (process) {
     // Ended for good before the next helper starts, which may open the device;
     // the host's thread handles sent messages meanwhile.
-    if (HostWait::Until(1, &process, GetTickCount64() + graceMs) != WAIT_OBJECT_0) {
+    bool ended = HostWait::Until(1, &process, GetTickCount64() + graceMs) == WAIT_OBJECT_0;
+    if (!ended) {
       TerminateProcess(process, 1);
       HostWait::Until(1, &process, GetTickCount64() + kEndMs);
     }
+    if (Log::On()) LogEnd(ended);
     CloseHandle(process);
   }
   if (job) CloseHandle(job);
@@ -131,4 +137,28 @@ void HelperProcess::BindToHost(HANDLE started) {
   }
   if (job) CloseHandle(job);
   job = nullptr;
+}
+
+void HelperProcess::LogStart(Started started, DWORD error) const {
+  LogLine line;
+  if (started == Started::kYes) {
+    line.Text("helper started, process ").Number(static_cast<long>(GetProcessId(process)));
+  } else {
+    line.Text(started == Started::kNoChannel ? "helper not started, no pipe: error "
+                                             : "helper not started: error ");
+    line.Number(static_cast<long>(error));
+  }
+  line.Text(", ").Quoted(path);
+}
+
+// Exit codes above 0xC0000000 are the exceptions that ended a crashed helper.
+void HelperProcess::LogEnd(bool ended) const {
+  DWORD code = 0;
+  LogLine line;
+  line.Text(ended ? "helper ended, exit code " : "helper ended by the bridge, exit code ");
+  if (GetExitCodeProcess(process, &code)) {
+    line.Hex(code);
+  } else {
+    line.Text("unknown");
+  }
 }

@@ -39,6 +39,8 @@ class HelperProcess {
   bool OpenPipe(wchar_t* name, int size);
   bool Launch(const wchar_t* pipeName);
   void BindToHost(HANDLE started);
+  void LogStart(Started started, DWORD error) const;
+  void LogEnd(bool ended) const;
 
   Channel channel;
   HANDLE process = nullptr;

@@ -4,6 +4,8 @@
 #include <string.h>
 
 #include "../keys/Keyboard.h"
+#include "../log/Log.h"
+#include "../log/LogLine.h"
 #include "../port/SerialPort.h"
 
 BrailleDisplay* theDisplay = nullptr;
@@ -108,6 +110,7 @@ int BrailleDisplay::Refresh() {
 int BrailleDisplay::Sleep(int flag) {
   if (flag == sleeping) return 1;
   sleeping = flag;
+  if (Log::On()) LogLine().Text(flag ? "sleep" : "wake");
   if (flag && port) {
     Clear();
     ClosePort();
@@ -160,6 +163,7 @@ void BrailleDisplay::ReportChord() {
     }
   }
   if (code == 0 || !keyCallback) return;
+  if (Log::On()) LogChord(code, param);
   keyCallback(static_cast<int>(code | 0x80000000u), static_cast<int>(param));
 }
 
@@ -178,4 +182,10 @@ void BrailleDisplay::AddToChord(int i, DWORD* code, DWORD* param) {
     *code |= 0x83;
     *param = static_cast<DWORD>(i + 72);
   }
+}
+
+// Out of line: the line's buffer stays off ReportChord's frame, which calls the
+// host's callback.
+void BrailleDisplay::LogChord(DWORD code, DWORD param) {
+  LogLine().Text("chord ").Hex(code | 0x80000000u).Text(" param ").Number(static_cast<long>(param));
 }

@@ -1,10 +1,16 @@
 // The eight functions the host calls, each forwarding to the one display object.
 #include "../../include/brlvelt.h"
+#include "../log/Log.h"
+#include "../log/LogLine.h"
+#include "../log/LogSession.h"
 #include "../model/VeltDisplay.h"
 
 namespace {
 
-// Constructed at library load, destroyed at unload; sets and clears theDisplay.
+// Constructed at library load, destroyed at unload, in this order and the
+// reverse: the log's switch first, then the display, which sets and clears
+// theDisplay.
+LogSession session("driver");
 VeltDisplay display;
 
 }  // namespace
@@ -12,11 +18,22 @@ VeltDisplay display;
 extern "C" {
 
 int BRL_CALL BrlInit(const char* settings, KeyCallback callback) {
-  if (!theDisplay || !theDisplay->Initialize(settings, callback)) return 0;
-  return theDisplay->CellCount() | theDisplay->StatusCellCount() << 8;
+  if (Log::On()) {
+    LogLine()
+        .Text("BrlInit ")
+        .Quoted(settings, BrailleDisplay::kSettingsSize)
+        .Text(callback ? "" : ", no callback");
+  }
+  int result = 0;
+  if (theDisplay && theDisplay->Initialize(settings, callback)) {
+    result = theDisplay->CellCount() | theDisplay->StatusCellCount() << 8;
+  }
+  if (Log::On()) LogLine().Text("BrlInit -> ").Number(result);
+  return result;
 }
 
 int BRL_CALL BrlTerminate(void) {
+  if (Log::On()) LogLine().Text("BrlTerminate");
   if (theDisplay) theDisplay->Terminate();
   return 0;
 }

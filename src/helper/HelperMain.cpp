@@ -5,9 +5,13 @@
 #include <string.h>
 #include <windows.h>
 
+#include "../log/LogSession.h"
 #include "HelperSession.h"
 
 namespace {
+
+// The log's switch, before the driver is loaded.
+LogSession log("helper");
 
 // Where the bridge's pipes are.
 const char kPipes[] = "\\\\.\\pipe\\brlvelt-";

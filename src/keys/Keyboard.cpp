@@ -1,5 +1,6 @@
 #include "Keyboard.h"
 
+#include "../log/Log.h"
 #include "HeldKeys.h"
 #include "WindowsSettings.h"
 
@@ -7,6 +8,7 @@ void Keyboard::TypeCharacter(unsigned char ch, int down) {
   TypingPlan& held = HeldKeys::Character(ch);
   if (down == 1) {
     TypingPlan plan = TypingPlan::For(ch);
+    if (Log::On()) plan.LogRoute(ch);
     // Pressed again on another layout: let go of what the first press holds.
     if (held.Planned() && held != plan) held.Release();
     plan.Press();

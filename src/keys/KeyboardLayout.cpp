@@ -1,5 +1,9 @@
 #include "KeyboardLayout.h"
 
+#include <stdint.h>
+
+#include "../log/Log.h"
+#include "../log/LogLine.h"
 #include "DeadKeyTable.h"
 #include "WindowsSettings.h"
 
@@ -26,6 +30,17 @@ bool HoldsCharacters(UINT vk) {
   return vk != VK_SHIFT && vk != VK_CONTROL && vk != VK_MENU && vk != VK_CAPITAL && vk != VK_PACKET;
 }
 
+// One digit for each letter 0xC0-0xFF, 1 where it composes; "none" for none.
+const char* ConfirmedLetters(const bool* composes, char* text) {
+  bool any = false;
+  for (int i = 0; i < 64; ++i) {
+    text[i] = composes[i] ? '1' : '0';
+    any = any || composes[i];
+  }
+  text[64] = 0;
+  return any ? text : "none";
+}
+
 WCHAR Wide(unsigned char ch) {
   WCHAR wide = 0;
   CHAR narrow = static_cast<CHAR>(ch);
@@ -50,7 +65,9 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
       return layout;
     }
   }
-  if (!WindowsSettings::KeyboardStateKept() || !NoDeadKeyPending(handle)) {
+  bool stateKept = WindowsSettings::KeyboardStateKept();
+  if (!stateKept || !NoDeadKeyPending(handle)) {
+    if (Log::On()) LogUnlearned(handle, stateKept);
     unlearned.handle = handle;
     unlearned.shiftClearsCapsLock = shiftClears;
     return unlearned;
@@ -59,7 +76,48 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
   KeyboardLayout& layout = kept[next];
   next = (next + 1) % kKeptLayouts;
   layout.Learn(handle);
+  if (Log::On()) layout.LogLearned();
   return layout;
+}
+
+// Once for each layout in turn that goes unlearned, not at every character.
+void KeyboardLayout::LogUnlearned(HKL handle, bool stateKept) {
+  static HKL logged = nullptr;
+  if (handle == logged) return;
+  logged = handle;
+  LogLine line;
+  line.Text("layout ").Hex(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle)), 8);
+  line.Text(" not learned: ").Text(stateKept ? "a dead key is pending" : "Windows before 10 1607");
+}
+
+// The handle, its KLID where the handle holds it (not for layouts whose KLID
+// only the registry knows, handles 0xF...), the keys, the dead keys' accents
+// with Caps Lock off, the letters 0xC0-0xFF confirmed to compose through their
+// dead key (one digit each, off then on), and the Shift setting.
+void KeyboardLayout::LogLearned() const {
+  LogLine line;
+  unsigned long value = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle));
+  unsigned long device = value >> 16 & 0xFFFF;
+  line.Text("layout ").Hex(value, 8).Text(" learned, KLID ");
+  if (device >= 0xF000) {
+    line.Text("not known");
+  } else {
+    line.Hex(device >= 0xE000 ? value : device, 8);
+  }
+  line.Text(", ").Number(keyCount).Text(" keys, dead keys");
+  char letters[65];
+  int dead = 0;
+  for (int i = 0; i < keyCount; ++i) {
+    for (int level = 0; level < kLevels; ++level) {
+      if (!((keys[i].dead[0] >> level) & 1)) continue;
+      line.Text(" ").Hex(keys[i].chars[0][level]);
+      ++dead;
+    }
+  }
+  if (!dead) line.Text(" none");
+  line.Text(", compositions off ").Text(ConfirmedLetters(composes[0], letters));
+  line.Text(" on ").Text(ConfirmedLetters(composes[1], letters));
+  line.Text(", Shift turns Caps Lock off: ").Text(shiftClearsCapsLock ? "yes" : "no");
 }
 
 bool KeyboardLayout::Composes(unsigned char letter, bool capsLock) const {

@@ -1,5 +1,9 @@
 #include "TypingPlan.h"
 
+#include <stdint.h>
+
+#include "../log/Log.h"
+#include "../log/LogLine.h"
 #include "DeadKeyTable.h"
 #include "KeyState.h"
 
@@ -10,14 +14,19 @@ TypingPlan TypingPlan::For(unsigned char ch) {
   plan.planned = true;
   plan.layout = layout.Handle();
   plan.modifiers = layout.Modifiers();
+  plan.route = kDeadKeyAndLetter;
   if (plan.ThroughDeadKey(layout, ch, capsLock)) return plan;
   CHAR narrow = static_cast<CHAR>(ch);
   WCHAR wide = 0;
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
   bool control = ch < 0x20 || ch == 0x7F;
   plan.key = control ? ControlKey(layout, ch, capsLock) : layout.KeyFor(wide, capsLock);
-  if (plan.key.vk || (!control && plan.AccentAlone(layout, wide, capsLock))) return plan;
+  plan.route = control ? kControlKey : kKey;
+  if (plan.key.vk) return plan;
+  plan.route = kDeadKeyAndSpace;
+  if (!control && plan.AccentAlone(layout, wide, capsLock)) return plan;
   // No key on this layout: typed as the character itself.
+  plan.route = kUnicode;
   plan.key = {0, 0, 0, wide};
   return plan;
 }
@@ -74,4 +83,14 @@ bool TypingPlan::operator==(const TypingPlan& other) const {
 
 bool TypingPlan::Same(const Stroke& a, const Stroke& b) {
   return a.vk == b.vk && a.scan == b.scan && a.shiftState == b.shiftState && a.unicode == b.unicode;
+}
+
+void TypingPlan::LogRoute(unsigned char ch) const {
+  static const char* const kRoutes[] = {"Unicode input", "control key", "dead key and letter",
+                                        "key", "dead key and space"};
+  LogLine line;
+  line.Text("character");
+  if (Log::Typed()) line.Text(" ").Hex(ch);
+  line.Text(": ").Text(kRoutes[route]).Text(", layout ");
+  line.Hex(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(layout)), 8);
 }

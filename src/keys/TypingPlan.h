@@ -26,6 +26,9 @@ class TypingPlan {
   // Releases what Press holds: the letter's key and its modifiers.
   void Release() const;
   bool operator==(const TypingPlan& other) const;
+  // How the character goes, for the log; the character itself only where typed
+  // text is logged.
+  void LogRoute(unsigned char ch) const;
   bool operator!=(const TypingPlan& other) const { return !(*this == other); }
 
  private:
@@ -34,7 +37,12 @@ class TypingPlan {
   static Stroke ControlKey(const KeyboardLayout& layout, unsigned char ch, bool capsLock);
   static bool Same(const Stroke& a, const Stroke& b);
 
+  // The ways a character is typed; the default zero, so that the held keys'
+  // table of plans stays in zero-initialised memory.
+  enum Route : BYTE { kUnicode, kControlKey, kDeadKeyAndLetter, kKey, kDeadKeyAndSpace };
+
   bool planned = false;
+  Route route = kUnicode;
   HKL layout = nullptr;
   ModifierScans modifiers = {};
   bool accented = false;

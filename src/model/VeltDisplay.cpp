@@ -1,6 +1,8 @@
 #include "VeltDisplay.h"
 
 #include "../keys/Keyboard.h"
+#include "../log/Log.h"
+#include "../log/LogLine.h"
 #include "../port/VeltLibraryPort.h"
 
 int VeltDisplay::phase = 0;
@@ -12,6 +14,23 @@ namespace {
 const unsigned char kPress = 0x02;
 const unsigned char kRelease = 0x01;
 
+const char kNoCommunication[] = "Erreur de communication";
+const char kSwitchedOff[] = "Le terminal braille n'est pas allum\xE9";
+
+// Shows one of the driver's errors, as the host's user must see it.
+void ShowError(const char* text) {
+  if (Log::On()) LogLine().Text("box ").Quoted(text);
+  MessageBoxA(nullptr, text, "Erreur", MB_OK);
+}
+
+// The packet's type and flags; its code, a typed character or key, only when
+// typed text is logged.
+void LogPacket(unsigned char type, unsigned char flags, unsigned char code) {
+  LogLine line;
+  line.Text("key type ").Number(type).Text(" flags ").Hex(flags);
+  if (Log::Typed()) line.Text(" code ").Hex(code);
+}
+
 }  // namespace
 
 int VeltDisplay::Open(const char* settings) {
@@ -22,12 +41,13 @@ int VeltDisplay::Open(const char* settings) {
 int VeltDisplay::Connect(int) {
   LongueurBaretteProc length = VeltLibraryPort::Binding().LongueurBarette;
   int n = length ? length() : 0;
+  if (Log::On()) LogLine().Text("LongueurBarette -> ").Number(n);
   if (n == 0) {
-    MessageBoxA(nullptr, "Erreur de communication", "Erreur", MB_OK);
+    ShowError(kNoCommunication);
     return 0;
   }
   if (n < 0) {
-    MessageBoxA(nullptr, "Le terminal braille n'est pas allum\xE9", "Erreur", MB_OK);
+    ShowError(kSwitchedOff);
     return 0;
   }
   // The buffer holds kCells cells: a larger display shows its first kCells, and
@@ -55,6 +75,7 @@ int VeltDisplay::HandleInputByte(unsigned char byte) {
     // Copied, since a host callback may poll again and start the next packet.
     unsigned char type = packetType;
     unsigned char flags = packetFlags;
+    if (Log::On()) LogPacket(type, flags, byte);
     if (flags & kPress) Act(type, byte, true);
     if (flags & kRelease) Act(type, byte, false);
   }

@@ -1,8 +1,17 @@
 #include "VeltLibraryPort.h"
 
+#include "../log/Log.h"
+#include "../log/LogLine.h"
+#include "../log/LogRepeats.h"
+
 VeltBinding VeltLibraryPort::binding;
 
 namespace {
+
+const char kLoadFailure[] = "Impossible de charger le fichier VELT.DLL";
+
+// Results of LectureClavier outside 0-4, which the driver drops.
+LogRepeats oddKeyReads("LectureClavier answered");
 
 // GetProcAddress returns a generic function pointer; every entry point is
 // stored under its real type.
@@ -14,6 +23,11 @@ Proc Resolve(HMODULE module, const char* name) {
 }  // namespace
 
 VeltLibraryPort::~VeltLibraryPort() {
+  if (Log::On()) {
+    oddKeyReads.End();
+    if (binding.Fermeture) LogLine().Text("Fermeture");
+    if (binding.module) LogLine().Text("VELT.DLL unloaded");
+  }
   if (binding.Fermeture) binding.Fermeture();
   if (binding.module) FreeLibrary(binding.module);
   binding = VeltBinding();
@@ -21,6 +35,7 @@ VeltLibraryPort::~VeltLibraryPort() {
 
 int VeltLibraryPort::Open(const char* settings) {
   binding.module = LoadLibraryA("VELT.DLL");
+  if (Log::On()) LogLoad();
   if (binding.module) {
     binding.Initialisation = Resolve<InitialisationProc>(binding.module, "Initialisation");
     binding.Fermeture = Resolve<FermetureProc>(binding.module, "Fermeture");
@@ -29,11 +44,28 @@ int VeltLibraryPort::Open(const char* settings) {
     binding.LongueurBarette = Resolve<LongueurBaretteProc>(binding.module, "LongueurBarette");
     if (binding.Initialisation && binding.Fermeture && binding.LectureClavier &&
         binding.Affichage && binding.LongueurBarette) {
-      return binding.Initialisation(settings);
+      int result = binding.Initialisation(settings);
+      if (Log::On()) LogLine().Text("Initialisation -> ").Number(result);
+      return result;
     }
   }
-  MessageBoxA(nullptr, "Impossible de charger le fichier VELT.DLL", "Erreur de chargement", MB_OK);
+  if (Log::On()) LogLine().Text("box ").Quoted(kLoadFailure);
+  MessageBoxA(nullptr, kLoadFailure, "Erreur de chargement", MB_OK);
   return 0;
+}
+
+// Which VELT.DLL was loaded, or why none was. Runs right after LoadLibraryA,
+// before anything can change the last error.
+void VeltLibraryPort::LogLoad() {
+  if (!binding.module) {
+    long error = static_cast<long>(GetLastError());
+    LogLine().Text("VELT.DLL not loaded, error ").Number(error);
+    return;
+  }
+  // One more byte than given: a truncated path stays terminated on Windows XP too.
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(binding.module, path, MAX_PATH);
+  LogLine().Text("VELT.DLL loaded from ").Quoted(path);
 }
 
 int VeltLibraryPort::Read(unsigned char* buffer, int length, DWORD timeoutMs) {
@@ -46,7 +78,9 @@ int VeltLibraryPort::Read(unsigned char* buffer, int length, DWORD timeoutMs) {
       unsigned char flags = 0;
       int type = binding.LectureClavier(&code, &flags);
       taken = type >= 1 && type <= 4;
+      if (type != 0 && !taken && Log::On()) oddKeyReads.Add(type);
       if (taken) {
+        if (Log::On()) oddKeyReads.End();
         buffer[filled] = static_cast<unsigned char>(type);
         buffer[filled + 1] = flags;
         buffer[filled + 2] = code;

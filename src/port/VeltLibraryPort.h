@@ -37,5 +37,6 @@ class VeltLibraryPort : public SerialPort {
   static const VeltBinding& Binding() { return binding; }
 
  private:
+  static void LogLoad();
   static VeltBinding binding;
 };

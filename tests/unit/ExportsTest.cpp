@@ -1,10 +1,15 @@
 // The exports over the library's own static display object. Each test runs in a
 // process of its own, so each starts from library load.
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <random>
 
 #include "../../include/brlvelt.h"
+#include "../../src/log/Log.h"
+#include "../../src/log/LogFile.h"
+#include "../../src/log/LogLine.h"
+#include "FakeFiles.h"
 #include "FakeVelt.h"
 
 using Calls = std::vector<std::string>;
@@ -128,6 +133,157 @@ TEST_F(ExportsTest, LibraryLoadsAndInitialisationsStayBalanced) {
   EXPECT_EQ(0, fakevelt::References());
   EXPECT_EQ(fakevelt::library().initialisations, fakevelt::library().fermetures);
   EXPECT_EQ(0, fake::win().heapBlocks);
+}
+
+// The support log. A session as the host and its user see it: a box, odd
+// answers of the library, typing, a virtual key, a chord, sleep and wake.
+struct Secrets {
+  unsigned char character;
+  unsigned char virtualKey;
+  unsigned char cell;
+};
+const Secrets kPlain = {'a', VK_LEFT, 0x11};
+const wchar_t kLocal[] = L"C:\\Users\\u\\AppData\\Local";
+const wchar_t kLogFile[] = L"C:\\Users\\u\\AppData\\Local\\brlvelt\\brlvelt.log";
+std::string chords;
+
+int BRL_CALLBACK OnKey(int code, int param) {
+  chords += fake::Hex(static_cast<unsigned>(code)) + "/" + std::to_string(param) + " ";
+  return 0;
+}
+
+// The log's switch and files as given, read as the driver does when it loads.
+void StartLog(std::map<std::wstring, std::wstring> environment) {
+  fake::files() = fake::FileSystem();
+  fake::files().environment = environment;
+  fake::files().folders = {kLocal};
+  Log::Start();
+}
+
+// Results, boxes, key events, chords and the device library's calls.
+std::string Session(const Secrets& secrets) {
+  fake::Reset();
+  fakevelt::Install();
+  chords.clear();
+  fakevelt::Library& library = fakevelt::library();
+  library.cellCount = -1;
+  std::string seen = std::to_string(BrlInit("cells=40", OnKey));
+  BrlTerminate();
+  library.cellCount = 40;
+  library.events = {
+      {9, 0, 0},    {9, 0, 0},   {1, 0x03, secrets.character}, {2, 0x03, secrets.virtualKey},
+      {3, 0x02, 1}, {3, 0x01, 1}};
+  seen += std::to_string(BrlInit("cells=40", OnKey));
+  unsigned char row[40];
+  memset(row, secrets.cell, sizeof row);
+  seen += std::to_string(BrlDisplay(row, 40));
+  for (int i = 0; i < 8; ++i) seen += std::to_string(BrlTimer());
+  seen += std::to_string(BrlSleep(1));
+  seen += std::to_string(BrlSleep(0));
+  seen += std::to_string(BrlTerminate()) + chords + "\n";
+  for (const std::string& call : fake::Calls(
+           {"MessageBoxA", "keybd_event", "SendInput", "Sleep", "SetThreadExecutionState",
+            "Initialisation", "LongueurBarette", "Affichage", "LectureClavier", "Fermeture"})) {
+    seen += call + "\n";
+  }
+  return seen;
+}
+
+// What the user types and reads appears only at the second level, and the
+// cells never. Each row changes one secret between two otherwise equal sessions.
+TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
+  struct Case {
+    const char* secret;
+    Secrets other;
+    bool shownAtSecondLevel;
+  } cases[] = {{"typed character", {'z', VK_LEFT, 0x11}, true},
+               {"virtual key", {'a', VK_RIGHT, 0x11}, true},
+               {"cell", {'a', VK_LEFT, 0xEE}, false}};
+  StartLog({{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", kLocal}});
+  Session(kPlain);  // layouts learned before the sessions compared
+  std::string log = fake::files().files[kLogFile];
+  for (const Case& c : cases) {
+    for (const wchar_t* level : {L"1", L"2"}) {
+      StartLog({{L"BRLVELT_LOG", level}, {L"LOCALAPPDATA", kLocal}});
+      Session(kPlain);
+      std::string plain = fake::files().files[kLogFile];
+      StartLog({{L"BRLVELT_LOG", level}, {L"LOCALAPPDATA", kLocal}});
+      Session(c.other);
+      bool shown = plain != fake::files().files[kLogFile];
+      EXPECT_EQ(*level == L'2' && c.shownAtSecondLevel, shown)
+          << c.secret << ", level " << (*level == L'2' ? 2 : 1);
+    }
+  }
+  for (const char* event :
+       {"layout 0x04090409 learned, KLID 0x00000409, ", "character: key, layout 0x04090409\r\n",
+        "BrlInit \"cells=40\"\r\n", "box \"Le terminal braille n'est pas allum\\xE9\"",
+        "LongueurBarette -> 40", "key type 1 flags 0x03", "chord 0x80000001 param 0",
+        "LectureClavier answered 9\r\n", "LectureClavier answered: 1 more times", " sleep\r\n",
+        " wake\r\n", "Fermeture"}) {
+    EXPECT_NE(std::string::npos, log.find(event)) << event << " missing from\n" << log;
+  }
+}
+
+// The log never fills the disk: two files at most, of kLimit bytes and the line
+// that crossed it, the older replaced; where it cannot be replaced, new lines
+// are dropped instead.
+TEST(Log, TwoFilesAtMost) {
+  const std::wstring old = L"C:\\Users\\u\\AppData\\Local\\brlvelt\\brlvelt.old.log";
+  for (bool blocked : {false, true}) {
+    StartLog({{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", kLocal}});
+    if (blocked) fake::files().folders.insert(old);
+    fake::win().recordOnly = {"MoveFileExW"};
+    int lines = 3 * LogFile::kLimit / 60;
+    for (int i = 0; i < lines; ++i) LogLine().Text("line ").Number(i);
+    const std::string& current = fake::files().files[kLogFile];
+    size_t lineSize = current.size() - current.rfind("\r\n", current.size() - 3) - 2;
+    EXPECT_LE(current.size(), LogFile::kLimit + lineSize) << blocked;
+    std::string last = "line " + std::to_string(lines - 1) + "\r\n";
+    bool lastWritten = current.compare(current.size() - last.size(), last.size(), last) == 0;
+    EXPECT_EQ(!blocked, lastWritten) << blocked;
+    if (blocked) continue;
+    EXPECT_EQ(2u, fake::Calls({"MoveFileExW"}).size()) << "moved aside at each crossing";
+    const std::string& older = fake::files().files[old];
+    EXPECT_LE(older.size(), LogFile::kLimit + lineSize);
+    size_t first = strtoul(current.c_str() + current.find("line ") + 5, nullptr, 10);
+    EXPECT_NE(std::string::npos, older.find("line " + std::to_string(first - 1) + "\r\n"))
+        << "no line lost between the two files";
+  }
+}
+
+// Switched on but unable to write, or switched unreadably: the driver does exactly
+// what it does with the log off, and leaves no file.
+TEST(Log, NothingChangesWhenTheLogCannotBeWritten) {
+  StartLog({});
+  std::string off = Session(kPlain);
+  struct Case {
+    const char* what;
+    std::map<std::wstring, std::wstring> environment;
+    bool readOnly;
+    size_t room;
+  } cases[] = {
+      {"no LOCALAPPDATA", {{L"BRLVELT_LOG", L"1"}}, false, SIZE_MAX},
+      {"path too long",
+       {{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", std::wstring(250, L'x')}},
+       false,
+       SIZE_MAX},
+      {"missing folder", {{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", L"C:\\gone"}}, false, SIZE_MAX},
+      {"read-only", {{L"BRLVELT_LOG", L"2"}, {L"LOCALAPPDATA", kLocal}}, true, SIZE_MAX},
+      {"disk full", {{L"BRLVELT_LOG", L"2"}, {L"LOCALAPPDATA", kLocal}}, false, 0},
+      {"unreadable switch", {{L"BRLVELT_LOG", L"yes"}, {L"LOCALAPPDATA", kLocal}}, false, SIZE_MAX},
+      {"switch too long", {{L"BRLVELT_LOG", L"1111"}, {L"LOCALAPPDATA", kLocal}}, false, SIZE_MAX},
+  };
+  for (const Case& c : cases) {
+    StartLog(c.environment);
+    fake::files().readOnly = c.readOnly;
+    fake::files().room = c.room;
+    SetLastError(0);
+    EXPECT_EQ(off, Session(kPlain)) << c.what;
+    EXPECT_EQ(0u, GetLastError()) << c.what;
+    std::string left;
+    for (const auto& file : fake::files().files) left += file.second;
+    EXPECT_EQ("", left) << c.what;
+  }
 }
 
 }  // namespace

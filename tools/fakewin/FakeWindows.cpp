@@ -9,6 +9,7 @@
 
 #include <utility>
 
+#include "FakeFiles.h"
 #include "FakePipe.h"
 
 namespace fake {
@@ -195,6 +196,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     Record("WriteFile(" + Pointer(file) + "," + std::to_string(toWrite) + ")");
   }
   if (file == fake::pipe().handle) return fake::PipeWrite(buffer, toWrite, written, overlapped);
+  if (fake::IsFile(file)) return fake::FileWrite(file, buffer, toWrite, written);
   *written = 0;
   if (!file || file == INVALID_HANDLE_VALUE) return FALSE;
   DWORD count = toWrite;
@@ -218,6 +220,7 @@ BOOL WINAPI ClearCommError(HANDLE file, LPDWORD errors, LPCOMSTAT stat) {
 
 BOOL WINAPI CloseHandle(HANDLE object) {
   if (Recording(__func__)) Record("CloseHandle(" + Pointer(object) + ")");
+  fake::FileClose(object);
   return TRUE;
 }
 
