@@ -91,10 +91,20 @@ bool SelfTest::TypeOnEveryLayout() {
       Outcome outcome = run.Run(layout, capsLock);
       PrintLine(layout, capsLock, outcome.text);
       allRight = allRight && outcome.kind == Outcome::kRight;
-      if (outcome.kind == Outcome::kStopped) verdict = outcome.text;
+      if (outcome.kind == Outcome::kStopped || outcome.kind == Outcome::kStuck) {
+        verdict = outcome.text;
+      }
+      if (outcome.kind == Outcome::kStuck) KeepDriverLoaded();
     }
   }
   return allRight;
+}
+
+// A thread still inside the driver: the driver stays loaded until the process ends.
+void SelfTest::KeepDriverLoaded() const {
+  HMODULE pinned;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(driver.Module()), &pinned);
 }
 
 // The user's state first: a console being closed leaves only seconds, and

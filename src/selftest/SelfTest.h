@@ -26,6 +26,7 @@ class SelfTest {
   bool WriteScript();
   bool CheckLayouts();
   bool TypeOnEveryLayout();
+  void KeepDriverLoaded() const;
   std::string PutBack();
   void PrintLine(const Layout& layout, bool capsLock, const std::string& text) const;
   void PrintFooter(DWORD start, const std::string& notRestored) const;
