@@ -14,24 +14,23 @@ const int kTail = 5;
 LogLine::LogLine() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  Digits(now.wYear, 10, 4);
-  Put('-');
-  Digits(now.wMonth, 10, 2);
-  Put('-');
-  Digits(now.wDay, 10, 2);
-  Put(' ');
-  Digits(now.wHour, 10, 2);
-  Put(':');
-  Digits(now.wMinute, 10, 2);
-  Put(':');
-  Digits(now.wSecond, 10, 2);
-  Put('.');
-  Digits(now.wMilliseconds, 10, 3);
-  Put(' ');
-  Digits(GetCurrentProcessId(), 10, 1);
-  Put(' ');
-  Digits(GetCurrentThreadId(), 10, 1);
-  Put(' ');
+  const struct {
+    unsigned long value;
+    int width;
+    char after;
+  } fields[] = {{now.wYear, 4, '-'},
+                {now.wMonth, 2, '-'},
+                {now.wDay, 2, ' '},
+                {now.wHour, 2, ':'},
+                {now.wMinute, 2, ':'},
+                {now.wSecond, 2, '.'},
+                {now.wMilliseconds, 3, ' '},
+                {GetCurrentProcessId(), 1, ' '},
+                {GetCurrentThreadId(), 1, ' '}};
+  for (const auto& field : fields) {
+    Digits(field.value, 10, field.width);
+    Put(field.after);
+  }
 }
 
 LogLine::~LogLine() {
@@ -108,6 +107,7 @@ LogLine& LogLine::Hex(unsigned long value, int width) {
 // At least width digits, zeros in front.
 void LogLine::Digits(unsigned long value, unsigned base, int width) {
   char digits[24];
+  if (width > 23) width = 23;
   int count = 0;
   do {
     digits[count++] = "0123456789ABCDEF"[value % base];

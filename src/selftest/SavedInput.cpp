@@ -1,5 +1,7 @@
 #include "SavedInput.h"
 
+#include "SystemFacts.h"
+
 void SavedInput::SaveForeground() {
   foreground = GetForegroundWindow();
   layout = GetKeyboardLayout(foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0);
@@ -18,8 +20,12 @@ std::string SavedInput::Restore(TypingWindow& window) const {
     left += " the keyboard layout;";
   }
   if (!window.SetCapsLock(capsLock)) {
-    left += capsLock ? " Caps Lock (press it once to turn it on);"
-                     : " Caps Lock (press it once to turn it off);";
+    if (capsLock) {
+      left += " Caps Lock (press it once to turn it on);";
+    } else {
+      left += SystemFacts::ShiftTurnsCapsLockOff() ? " Caps Lock (press Shift to turn it off);"
+                                                   : " Caps Lock (press it once to turn it off);";
+    }
   }
   if (foreground) SetForegroundWindow(foreground);
   return left;

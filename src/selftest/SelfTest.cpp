@@ -14,6 +14,12 @@ namespace {
 const char kSendTo[] =
     "Please send all of this output, as it is, to whoever gave you the driver,\n"
     "and say which screen reader you use.";
+const char kUnderWine[] =
+    "Under Wine: the typing thread was given the keyboard's Caps Lock, which Wine\n"
+    "does not pass to a thread without windows.";
+const char kLogHint[] =
+    "For the details support needs, run it again after 'set BRLVELT_LOG=1' in this\n"
+    "prompt, and send %LOCALAPPDATA%\\brlvelt\\brlvelt.log as well.";
 const wchar_t kScript[] = L"keys.txt";
 const char kSettings[] = "keys=keys.txt";
 
@@ -64,7 +70,7 @@ int SelfTest::Run() {
     verdict = allRight ? "everything typed arrived right"
                        : "not all arrived right, or not all could be checked (above)";
   }
-  PrintFooter(start, notRestored);
+  PrintFooter(start, notRestored, allRight);
   return allRight && notRestored.empty() ? 0 : 1;
 }
 
@@ -91,10 +97,20 @@ bool SelfTest::TypeOnEveryLayout() {
       Outcome outcome = run.Run(layout, capsLock);
       PrintLine(layout, capsLock, outcome.text);
       allRight = allRight && outcome.kind == Outcome::kRight;
-      if (outcome.kind == Outcome::kStopped) verdict = outcome.text;
+      if (outcome.kind == Outcome::kStopped || outcome.kind == Outcome::kStuck) {
+        verdict = outcome.text;
+      }
+      if (outcome.kind == Outcome::kStuck) KeepDriverLoaded();
     }
   }
   return allRight;
+}
+
+// A thread still inside the driver: the driver stays loaded until the process ends.
+void SelfTest::KeepDriverLoaded() const {
+  HMODULE pinned;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(driver.Module()), &pinned);
 }
 
 // The user's state first: a console being closed leaves only seconds, and
@@ -164,11 +180,13 @@ void SelfTest::PrintLine(const Layout& layout, bool capsLock, const std::string&
   fflush(stdout);
 }
 
-void SelfTest::PrintFooter(DWORD start, const std::string& notRestored) const {
+void SelfTest::PrintFooter(DWORD start, const std::string& notRestored, bool allRight) const {
   printf("\n%s, ANSI code page %u\n%s\n", SystemFacts::WindowsVersion().c_str(), GetACP(),
          SystemFacts::ShiftLockSetting().c_str());
+  if (SystemFacts::UnderWine()) printf("%s\n", kUnderWine);
   printf("Took %.1f s. Result: %s.\n", (GetTickCount() - start) / 1000.0, verdict.c_str());
   if (!notRestored.empty()) printf("Could not put back:%s\n", notRestored.c_str());
   printf("%s\n", kSendTo);
+  if (!allRight) printf("%s\n", kLogHint);
   fflush(stdout);
 }

@@ -26,9 +26,10 @@ class SelfTest {
   bool WriteScript();
   bool CheckLayouts();
   bool TypeOnEveryLayout();
+  void KeepDriverLoaded() const;
   std::string PutBack();
   void PrintLine(const Layout& layout, bool capsLock, const std::string& text) const;
-  void PrintFooter(DWORD start, const std::string& notRestored) const;
+  void PrintFooter(DWORD start, const std::string& notRestored, bool allRight) const;
 
   bool bridge = false;
   int klidCount = 0;

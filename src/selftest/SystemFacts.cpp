@@ -31,23 +31,35 @@ std::string SystemFacts::WindowsVersion() {
 }
 
 std::string SystemFacts::ShiftLockSetting() {
-  HKEY key;
-  DWORD attributes = 0, size = sizeof attributes, type = 0;
-  bool found = RegOpenKeyExW(HKEY_CURRENT_USER, L"Keyboard Layout", 0, KEY_QUERY_VALUE, &key) ==
-               ERROR_SUCCESS;
-  if (found) {
-    found = RegQueryValueExW(key, L"Attributes", nullptr, &type,
-                             reinterpret_cast<BYTE*>(&attributes), &size) == ERROR_SUCCESS &&
-            type == REG_DWORD;
-    RegCloseKey(key);
-  }
+  DWORD attributes = 0;
+  bool found = KeyboardAttributes(&attributes);
   char value[16] = "not set";
   if (found) snprintf(value, sizeof value, "0x%08lX", attributes);
   char text[128];
   snprintf(text, sizeof text,
            "Shift turns Caps Lock off: %s (HKCU\\Keyboard Layout\\Attributes %s)",
-           found && (attributes & KLF_SHIFTLOCK) ? "yes" : "no", value);
+           attributes & KLF_SHIFTLOCK ? "yes" : "no", value);
   return text;
+}
+
+bool SystemFacts::ShiftTurnsCapsLockOff() {
+  DWORD attributes = 0;
+  return KeyboardAttributes(&attributes) && (attributes & KLF_SHIFTLOCK);
+}
+
+bool SystemFacts::KeyboardAttributes(DWORD* attributes) {
+  HKEY key;
+  DWORD size = sizeof *attributes, type = 0;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Keyboard Layout", 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  bool found = RegQueryValueExW(key, L"Attributes", nullptr, &type,
+                                reinterpret_cast<BYTE*>(attributes), &size) == ERROR_SUCCESS &&
+               type == REG_DWORD;
+  RegCloseKey(key);
+  if (!found) *attributes = 0;
+  return found;
 }
 
 bool SystemFacts::UnderWine() {

@@ -2,6 +2,8 @@
 // documented call that compatibility settings cannot falsify.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 class SystemFacts {
@@ -11,5 +13,11 @@ class SystemFacts {
   // Whether Shift turns Caps Lock off: the user's KLF_SHIFTLOCK attribute, as a
   // sentence with the registry value it comes from.
   static std::string ShiftLockSetting();
+  // The same, as the KLF_SHIFTLOCK bit alone.
+  static bool ShiftTurnsCapsLockOff();
   static bool UnderWine();
+
+ private:
+  // HKCU\Keyboard Layout\Attributes, false when it is not set.
+  static bool KeyboardAttributes(DWORD* attributes);
 };

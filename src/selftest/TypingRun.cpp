@@ -2,7 +2,9 @@
 
 #include <stdio.h>
 
+#include "InjectionGuard.h"
 #include "Interruption.h"
+#include "SystemFacts.h"
 #include "TextDiff.h"
 
 namespace {
@@ -10,10 +12,9 @@ namespace {
 // Typing the sample takes about a second; past this the layout is reported as
 // too slow and the next one goes on.
 const DWORD kLimitMs = 30000;
-
-int __stdcall OnChord(int, int) {
-  return 0;
-}
+// How long the driver's thread may take to return from BrlTimer and BrlTerminate
+// once asked to stop.
+const DWORD kFinishMs = 10000;
 
 // Why typing must stop at once, or null.
 const char* StopReason(TypingWindow::State state) {
@@ -33,13 +34,7 @@ Outcome TypingRun::Run(Layout& layout, bool capsLock) {
   if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
   std::string failure = Prepare(layout, capsLock);
   if (!failure.empty()) return {Outcome::kNotRun, failure};
-  if (driver.Init(settings, OnChord) == 0) {
-    return {Outcome::kNotRun, "the driver did not open the simulated display (BrlInit returned 0)"};
-  }
   Outcome outcome = Type();
-  // Lets go of any key the driver still holds, while the focus is still here.
-  driver.Terminate();
-  window.Pump(50);
   return outcome.kind == Outcome::kRight ? Compare(capsLock) : outcome;
 }
 
@@ -62,18 +57,41 @@ std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
   return "";
 }
 
-// Polls until the end key arrives; stops at once when the focus leaves the
-// window, so that nothing is typed anywhere else.
+// The driver types from its own thread while this one handles the window's
+// messages and the guard's hook, until the end key arrives or typing must stop.
 Outcome TypingRun::Type() {
+  InjectionGuard guard(window.Frame());
+  if (!guard.Installed()) return {Outcome::kNotRun, "could not install the keyboard hook"};
+  DriverThread worker(driver, settings);
+  if (SystemFacts::UnderWine()) worker.CarryCapsLock(TypingWindow::CapsLockOn());
+  if (!worker.Start()) return {Outcome::kNotRun, "could not start the driver's thread"};
+  Outcome outcome = Watch(worker);
+  // BrlTerminate lets go of any key the driver still holds, while the hook
+  // still keeps them from any other window.
+  worker.Stop();
+  window.Pump(kFinishMs, worker.Handle());
+  if (!worker.Ended()) {
+    return {Outcome::kStuck, "stopped: the driver did not return from BrlTimer or BrlTerminate"};
+  }
+  window.Pump(50);
+  return outcome;
+}
+
+// Stops at once when the hook dropped a key or the focus left the window.
+Outcome TypingRun::Watch(const DriverThread& worker) {
   DWORD start = GetTickCount();
   for (;;) {
-    TypingWindow::State state = window.Pump();
+    TypingWindow::State state = window.Pump(5, worker.Handle());
+    if (InjectionGuard::Blocked()) state = TypingWindow::kFocusLost;
     if (state == TypingWindow::kEnded) return {Outcome::kRight, ""};
     if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
+    if (worker.Ended() && !worker.Opened()) {
+      return {Outcome::kNotRun,
+              "the driver did not open the simulated display (BrlInit returned 0)"};
+    }
     if (GetTickCount() - start > kLimitMs) {
       return {Outcome::kTooLong, "took too long: not all typed after 30 s"};
     }
-    driver.Timer();
   }
 }
 

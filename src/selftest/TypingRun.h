@@ -1,18 +1,19 @@
 // One layout in one Caps Lock state: the self-test's window in front with the
-// layout active, the driver opened on the simulated display with the key script,
-// polled with BrlTimer as a host's timer would until the script's end key
-// arrives, then the text read back and compared.
+// layout active, the driver opened on the simulated display with the key script
+// and polled from a thread of its own until the script's end key arrives, then
+// the text read back and compared.
 #pragma once
 
 #include <string>
 
 #include "../loader/DriverModule.h"
+#include "DriverThread.h"
 #include "LayoutList.h"
 #include "TypingSample.h"
 #include "TypingWindow.h"
 
 struct Outcome {
-  enum Kind { kRight, kWrong, kNotRun, kTooLong, kStopped } kind;
+  enum Kind { kRight, kWrong, kNotRun, kTooLong, kStopped, kStuck } kind;
   // What the report line says after the layout.
   std::string text;
 };
@@ -28,6 +29,7 @@ class TypingRun {
  private:
   std::string Prepare(Layout& layout, bool capsLock);
   Outcome Type();
+  Outcome Watch(const DriverThread& worker);
   Outcome Compare(bool capsLock);
   static std::string ModifiersDown();
 

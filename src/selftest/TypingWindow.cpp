@@ -1,5 +1,7 @@
 #include "TypingWindow.h"
 
+#include "SystemFacts.h"
+
 namespace {
 
 const wchar_t kClassName[] = L"BrlveltSelfTest";
@@ -41,25 +43,35 @@ bool TypingWindow::Focused() const {
   return GetForegroundWindow() == frame && GetFocus() == edit;
 }
 
-TypingWindow::State TypingWindow::Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      bool key = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
-      // Esc is the person's way to stop; the driver never types it.
-      if (key && msg.wParam == VK_ESCAPE) cancelled = true;
-      // The end key is the script's own: the edit control never sees it.
-      if (key && msg.wParam == kEndKey) {
-        endKey = endKey || msg.message == WM_KEYDOWN;
-        continue;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+TypingWindow::State TypingWindow::Pump(DWORD ms, HANDLE until) {
+  const DWORD start = GetTickCount();
+  const DWORD count = until ? 1 : 0;
+  for (;;) {
+    HandleMessages();
+    DWORD spent = GetTickCount() - start;
+    if (spent >= ms) break;
+    if (MsgWaitForMultipleObjects(count, &until, FALSE, ms - spent, QS_ALLINPUT) == WAIT_OBJECT_0) {
+      HandleMessages();
+      break;
     }
-    if (ms) Sleep(5);
-  } while (GetTickCount() - start < ms);
+  }
   return Now();
+}
+
+void TypingWindow::HandleMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    bool key = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+    // Esc is the person's way to stop; the driver never types it.
+    if (key && msg.wParam == VK_ESCAPE) cancelled = true;
+    // The end key is the script's own: the edit control never sees it.
+    if (key && msg.wParam == kEndKey) {
+      endKey = endKey || msg.message == WM_KEYDOWN;
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 TypingWindow::State TypingWindow::Now() const {
@@ -72,17 +84,21 @@ TypingWindow::State TypingWindow::Now() const {
 bool TypingWindow::SetCapsLock(bool on) {
   if (CapsLockOn() == on) return true;
   if (!Focused()) return false;
-  INPUT press[2] = {};
-  for (INPUT& input : press) {
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_CAPITAL;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_CAPITAL, MAPVK_VK_TO_VSC));
-  }
-  press[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  if (SendInput(2, press, sizeof(INPUT)) != 2) return false;
+  if (!Press(!on && SystemFacts::ShiftTurnsCapsLockOff() ? VK_SHIFT : VK_CAPITAL)) return false;
   // This thread's key state changes as it reads the key messages.
   for (int i = 0; i < 40 && CapsLockOn() != on; ++i) Pump(25);
   return CapsLockOn() == on;
+}
+
+bool TypingWindow::Press(BYTE vk) {
+  INPUT press[2] = {};
+  for (INPUT& input : press) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  }
+  press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, press, sizeof(INPUT)) == 2;
 }
 
 bool TypingWindow::CapsLockOn() {

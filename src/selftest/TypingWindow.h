@@ -25,10 +25,13 @@ class TypingWindow {
   // Makes the window the foreground window with the edit control focused.
   bool BringToFront();
   bool Focused() const;
-  // Handles the messages waiting, then for ms milliseconds more.
-  State Pump(DWORD ms = 0);
-  // Presses Caps Lock when it is not as asked, only while the edit control has
-  // the focus; true once this thread sees it as asked.
+  HWND Frame() const { return frame; }
+  // Handles the messages waiting, then for ms milliseconds more, or until the
+  // object given is signalled.
+  State Pump(DWORD ms = 0, HANDLE until = nullptr);
+  // Presses Caps Lock when it is not as asked (Shift to turn it off where the
+  // user's setting has Shift do that), only while the edit control has the
+  // focus; true once this thread sees it as asked.
   bool SetCapsLock(bool on);
   static bool CapsLockOn();
   void Clear();
@@ -36,6 +39,8 @@ class TypingWindow {
 
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void HandleMessages();
+  static bool Press(BYTE vk);
   State Now() const;
 
   HWND frame = nullptr;

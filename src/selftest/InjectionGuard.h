@@ -1,0 +1,26 @@
+// While a run types, a low-level keyboard hook on the thread that owns the
+// self-test's window lets no injected key event through unless that window is
+// the foreground window: whatever the driver sends after another window took
+// the focus is dropped there, before it reaches any application. Removed when
+// it goes out of scope.
+#pragma once
+
+#include <windows.h>
+
+class InjectionGuard {
+ public:
+  // The thread creating it must keep handling messages while it exists.
+  explicit InjectionGuard(HWND own);
+  ~InjectionGuard();
+  InjectionGuard(const InjectionGuard&) = delete;
+  InjectionGuard& operator=(const InjectionGuard&) = delete;
+
+  bool Installed() const { return hook != nullptr; }
+  // True once an injected key event was dropped.
+  static bool Blocked();
+
+ private:
+  static LRESULT CALLBACK OnKey(int code, WPARAM wParam, LPARAM lParam);
+
+  HHOOK hook = nullptr;
+};
