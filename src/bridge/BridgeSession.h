@@ -1,10 +1,10 @@
 // The eight driver calls as a 64-bit host sees them, carried to the real driver
-// in the helper process and answered in the host's process. Each call has a
-// deadline that bounds every wait in it: to get in (CallGate), to start the
-// helper, and for the helper's answers; time in the host's callback and in the
-// call's one message box does not count. A call that cannot get through in
-// time returns 0. Until a call needs the device the bridge answers as the
-// driver would with no display open.
+// in the helper process and answered in the host's process. A call waits at
+// most its deadline to get in (CallGate), then has that deadline again for
+// every wait in it: to start the helper and for the helper's answers; time in
+// the host's callback and in the call's one message box does not count. A call
+// that cannot get through in time returns 0. Until a call needs the device the bridge answers as
+// the driver would with no display open.
 #pragma once
 
 #include "../../include/brlvelt.h"
@@ -32,13 +32,18 @@ class BridgeSession {
   int Ping();
 
  private:
-  // A call: its deadline starts, then it waits to get in, then it works.
+  // A call: it waits to get in, at most ms; then its deadline starts, so that
+  // the helper has its whole time. The helper's time in a nested call counts
+  // to the call that ran the host's code.
   template <typename Work>
   int Through(DWORD ms, Work work) {
-    CallDeadline deadline(ms);
-    CallGate::Entry entry(gate, deadline.At());
+    CallGate::Entry entry(gate, GetTickCount64() + ms);
     if (entry.Abandoned()) exchange.Abandon();
-    return entry.Admitted() ? work(deadline) : 0;
+    if (!entry.Admitted()) return 0;
+    CallDeadline deadline(ms);
+    int result = work(deadline);
+    exchange.Charge(deadline.HelperMs());
+    return result;
   }
   int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);
   int Close(CallDeadline& deadline);

@@ -1,6 +1,7 @@
-// The deadline of one export call, as a GetTickCount64 time: from the call's
-// start, extended by the time spent in the host's callback and in the call's
-// one message box, which the helper does not control.
+// The deadline of one export call, as a GetTickCount64 time: from the moment
+// the call got in, extended by the time spent in the host's callback and in the
+// call's one message box, which the helper does not control. The helper's time
+// in calls the callback makes is the helper's, and counts.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +20,16 @@ class CallDeadline {
   void Widen(DWORD ms) {
     if (start + ms > at) at = start + ms;
   }
-  // Leaves out time spent since since (a GetTickCount64 time).
-  void Exclude(ULONGLONG since) { at += GetTickCount64() - since; }
+  // Leaves out the host's time since since (a GetTickCount64 time): all of it
+  // but helperMs, the helper's own time in calls nested meanwhile.
+  void Exclude(ULONGLONG since, ULONGLONG helperMs) {
+    ULONGLONG spent = GetTickCount64() - since;
+    ULONGLONG host = spent > helperMs ? spent - helperMs : 0;
+    at += host;
+    excluded += host;
+  }
+  // The time charged to the helper so far.
+  ULONGLONG HelperMs() const { return GetTickCount64() - start - excluded; }
   ULONGLONG At() const { return at; }
   // True the first time only: a call shows at most one message box, as the
   // driver does, so that boxes cannot keep it busy without end.
@@ -33,5 +42,6 @@ class CallDeadline {
  private:
   ULONGLONG start;
   ULONGLONG at;
+  ULONGLONG excluded = 0;
   bool boxShown = false;
 };

@@ -16,7 +16,7 @@ CallGate::Entry::Entry(CallGate& gate, ULONGLONG deadline) : gate(gate) {
   abandoned = woke == WAIT_ABANDONED_0;
   taken = woke == WAIT_OBJECT_0 || abandoned;
   if (abandoned) gate.Forget();
-  if (!taken || (gate.depth > 0 && !gate.hostCode)) return;
+  if (!taken || (gate.depth > 0 && !gate.hostCode) || gate.depth >= kDeepest) return;
   admitted = true;
   underHostCode = gate.hostCode;
   gate.hostCode = false;

@@ -7,13 +7,17 @@
 // the call runs (its callback, a message box), while the helper waits for that
 // code to finish: the call runs nested in the one under it. A call that reaches
 // the thread while its call waits for the helper (from a message sent to the
-// thread meanwhile) is not let in.
+// thread meanwhile) is not let in, nor one nested deeper than kDeepest calls.
 #pragma once
 
 #include <windows.h>
 
 class CallGate {
  public:
+  // Calls of one thread in progress at once: a host whose callback calls in,
+  // and whose calls then bring chords again, stops there.
+  static const int kDeepest = 8;
+
   CallGate()
       : mutex(CreateMutexW(nullptr, FALSE, nullptr)),
         boxShown(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}

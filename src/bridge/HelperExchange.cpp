@@ -26,16 +26,38 @@ void HelperExchange::End() {
   helper.Stop(0);
 }
 
+namespace {
+
+// 80 bytes a poll complete at most 27 key packets, each reporting one chord
+// at most.
+const int kMostChords = 27;
+
+// What the driver may ask of the host's process during a request.
+bool Allowed(MessageKind request, MessageKind asked, int chords) {
+  switch (asked) {
+    case MessageKind::kChord:
+      return request == MessageKind::kTimer && chords <= kMostChords;
+    case MessageKind::kMessageBox:
+      return request == MessageKind::kInit || request == MessageKind::kSleep;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
 bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, int* result) {
   if (!helper.Pipe().Send(request, deadline.At())) return false;
   Message reply;
   HelperMessage decoded;
+  int chords = 0;
   while (helper.Pipe().Receive(&reply, deadline.At()) && decoded.Decode(reply)) {
     if (decoded.kind == MessageKind::kResult) {
       *result = decoded.result;
       return true;
     }
-    if (!Answer(decoded, deadline)) return false;
+    chords += decoded.kind == MessageKind::kChord;
+    if (!Allowed(request.Kind(), decoded.kind, chords) || !Answer(decoded, deadline)) return false;
   }
   return false;
 }
@@ -44,32 +66,41 @@ bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, in
 // host's and the user's, not the helper's. A second box in one call breaks the
 // protocol: the driver never shows one.
 bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline) {
-  ULONGLONG since = GetTickCount64();
   int answer = 0;
+  ULONGLONG since = GetTickCount64();
   switch (message.kind) {
     case MessageKind::kChord:
-      if (state.callback) {
-        CallGate::HostCode host(gate);
-        state.callback(message.code, message.param);
-      }
-      deadline.Exclude(since);
+      deadline.Exclude(since, HostCode(message, &answer));
       return Reply(MessageKind::kCallbackDone, 0, deadline);
     case MessageKind::kInput:
       return Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
     case MessageKind::kMessageBox:
       if (!deadline.TakeBox()) return false;
-      if (quiet) {
-        answer = IDOK;
-      } else {
-        CallGate::Box box(gate);
-        answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
-        ++boxesShown;
-      }
-      deadline.Exclude(since);
+      deadline.Exclude(since, HostCode(message, &answer));
       return Reply(MessageKind::kMessageBoxDone, answer, deadline);
     default:
       return false;
   }
+}
+
+// Runs the callback or shows the box; returns the helper's time in the calls
+// made meanwhile, which the host does not own.
+ULONGLONG HelperExchange::HostCode(const HelperMessage& message, int* answer) {
+  ULONGLONG outer = nestedMs;
+  nestedMs = 0;
+  if (message.kind == MessageKind::kChord && state.callback) {
+    CallGate::HostCode host(gate);
+    state.callback(message.code, message.param);
+  } else if (message.kind == MessageKind::kMessageBox && quiet) {
+    *answer = IDOK;
+  } else if (message.kind == MessageKind::kMessageBox) {
+    CallGate::Box box(gate);
+    *answer = MessageBoxA(nullptr, message.text, message.caption, message.boxType);
+    ++boxesShown;
+  }
+  ULONGLONG inside = nestedMs;
+  nestedMs = outer;
+  return inside;
 }
 
 bool HelperExchange::Reply(MessageKind kind, int value, const CallDeadline& deadline) {

@@ -1,8 +1,9 @@
 // The exchange with the helper: a request, then the helper's own requests
 // answered from the host's process until its result comes: chords for the
-// host's callback, keystrokes injected and noted while down, and at most one
-// message box a call. The callback and the box are the host's own code: they
-// may call in again, nesting an exchange. A helper that breaks the protocol,
+// host's callback (in BrlTimer only, as many as one poll can report),
+// keystrokes injected and noted while down, and at most one message box a call
+// (while the display opens: BrlInit, a wake). The callback and the box are the
+// host's own code: they may call in again, nesting an exchange. A helper that breaks the protocol,
 // misses the deadline or dies is ended, and the keys it held are let go.
 #pragma once
 
@@ -40,11 +41,14 @@ class HelperExchange {
   void Quiet(bool on) { quiet = on; }
   // Boxes of the driver shown so far.
   int BoxesShown() const { return boxesShown; }
+  // A call of the host's ended that charged ms to the helper.
+  void Charge(ULONGLONG ms) { nestedMs += ms; }
   HelperProcess& Helper() { return helper; }
 
  private:
   bool Exchange(const Message& request, CallDeadline& deadline, int* result);
   bool Answer(const HelperMessage& message, CallDeadline& deadline);
+  ULONGLONG HostCode(const HelperMessage& message, int* answer);
   bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
   bool Inject(const HelperMessage& message, int* done);
   void LogFailure(const Message& request, const CallDeadline& deadline);
@@ -56,4 +60,5 @@ class HelperExchange {
   int open = 0;
   bool quiet = false;
   int boxesShown = 0;
+  ULONGLONG nestedMs = 0;  // the helper's time in calls nested in host code
 };

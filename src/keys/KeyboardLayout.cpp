@@ -70,6 +70,7 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
     if (Log::On()) LogUnlearned(handle, stateKept);
     unlearned.handle = handle;
     unlearned.shiftClearsCapsLock = shiftClears;
+    unlearned.LearnModifiers(handle);
     return unlearned;
   }
   // The oldest learned layout makes room.
@@ -134,14 +135,19 @@ bool KeyboardLayout::NoDeadKeyPending(HKL layout) {
   return ToUnicodeEx(VK_SPACE, scan, none, typed, 4, flags, layout) == 1 && typed[0] == ' ';
 }
 
+// MapVirtualKeyEx leaves the dead-key state alone: safe on every version.
+void KeyboardLayout::LearnModifiers(HKL layout) {
+  modifiers.shift = static_cast<BYTE>(MapVirtualKeyExA(VK_SHIFT, MAPVK_VK_TO_VSC, layout));
+  modifiers.ctrl = static_cast<BYTE>(MapVirtualKeyExA(VK_CONTROL, MAPVK_VK_TO_VSC, layout));
+  modifiers.alt = static_cast<BYTE>(MapVirtualKeyExA(VK_MENU, MAPVK_VK_TO_VSC, layout));
+}
+
 void KeyboardLayout::Learn(HKL layout) {
   handle = layout;
   learned = true;
   shiftClearsCapsLock = WindowsSettings::ReadShiftClearsCapsLock();
   keyCount = 0;
-  modifiers.shift = static_cast<BYTE>(MapVirtualKeyExA(VK_SHIFT, MAPVK_VK_TO_VSC, layout));
-  modifiers.ctrl = static_cast<BYTE>(MapVirtualKeyExA(VK_CONTROL, MAPVK_VK_TO_VSC, layout));
-  modifiers.alt = static_cast<BYTE>(MapVirtualKeyExA(VK_MENU, MAPVK_VK_TO_VSC, layout));
+  LearnModifiers(layout);
   spaceScan = static_cast<BYTE>(MapVirtualKeyExA(VK_SPACE, MAPVK_VK_TO_VSC, layout));
   for (UINT vk = 1; vk < 0xFF && keyCount < kMaxKeys; ++vk) {
     if (!HoldsCharacters(vk)) continue;

@@ -73,6 +73,7 @@ class KeyboardLayout {
   static const int kMaxKeys = 128;
 
   void Learn(HKL layout);
+  void LearnModifiers(HKL layout);
   void LogLearned() const;
   static void LogUnlearned(HKL handle, bool stateKept);
   void LearnKey(BYTE vk, BYTE scan);

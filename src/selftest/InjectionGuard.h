@@ -1,8 +1,8 @@
 // While a run types, a low-level keyboard hook on the thread that owns the
 // self-test's window lets no injected key event through unless that window is
 // the foreground window: whatever the driver sends after another window took
-// the focus is dropped there, before it reaches any application. Removed when
-// it goes out of scope.
+// the focus is dropped there, before it reaches any application, except the
+// release of a key pressed in the window. Removed when it goes out of scope.
 #pragma once
 
 #include <windows.h>

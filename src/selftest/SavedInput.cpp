@@ -13,14 +13,22 @@ void SavedInput::SaveCapsLock() {
 
 // The layout goes back on the self-test's thread while it is in front: where
 // Windows keeps one input language for all windows, that is the user's again.
+// With another window in front, that window is asked to switch back, and Caps
+// Lock pressed blind; neither can be confirmed, so both are named.
 std::string SavedInput::Restore(TypingWindow& window) const {
   std::string left;
   bool front = window.BringToFront();
   if (GetKeyboardLayout(0) != layout && !(front && ActivateKeyboardLayout(layout, 0))) {
-    left += " the keyboard layout;";
+    HWND other = front ? nullptr : GetForegroundWindow();
+    bool asked = other && PostMessageW(other, WM_INPUTLANGCHANGEREQUEST, 0,
+                                       reinterpret_cast<LPARAM>(layout));
+    left += asked ? " the keyboard layout (the window in front was asked to switch back);"
+                  : " the keyboard layout;";
   }
   if (!window.SetCapsLock(capsLock)) {
-    if (capsLock) {
+    if (!front && TypingWindow::PressCapsLock(capsLock)) {
+      left += " Caps Lock (pressed once with another window in front: check it);";
+    } else if (capsLock) {
       left += " Caps Lock (press it once to turn it on);";
     } else {
       left += SystemFacts::ShiftTurnsCapsLockOff() ? " Caps Lock (press Shift to turn it off);"

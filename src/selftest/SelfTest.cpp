@@ -100,6 +100,7 @@ bool SelfTest::TypeOnEveryLayout() {
       if (outcome.kind == Outcome::kStopped || outcome.kind == Outcome::kStuck) {
         verdict = outcome.text;
       }
+      stuck = stuck || outcome.kind == Outcome::kStuck;
       if (outcome.kind == Outcome::kStuck) KeepDriverLoaded();
     }
   }

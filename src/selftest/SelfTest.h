@@ -19,6 +19,9 @@ class SelfTest {
   // Every layout in both Caps Lock states, then the report's footer; the exit
   // code: 0 only if everything arrived right and the user's state is back.
   int Run();
+  // A thread of the driver's never returned: the process must end now, before
+  // that thread could type into whatever window is in front.
+  bool Stuck() const { return stuck; }
 
  private:
   void PrintHeader() const;
@@ -42,4 +45,5 @@ class SelfTest {
   LayoutList layouts;
   TypingSample sample;
   std::string verdict;
+  bool stuck = false;
 };

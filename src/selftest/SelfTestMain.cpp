@@ -23,6 +23,6 @@ void WaitInOwnConsole() {
 int main(int argc, char** argv) {
   static SelfTest selfTest;
   int result = selfTest.Configure(argc, argv) ? selfTest.Run() : 2;
-  WaitInOwnConsole();
+  if (!selfTest.Stuck()) WaitInOwnConsole();
   return result;
 }

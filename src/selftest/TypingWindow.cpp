@@ -84,10 +84,14 @@ TypingWindow::State TypingWindow::Now() const {
 bool TypingWindow::SetCapsLock(bool on) {
   if (CapsLockOn() == on) return true;
   if (!Focused()) return false;
-  if (!Press(!on && SystemFacts::ShiftTurnsCapsLockOff() ? VK_SHIFT : VK_CAPITAL)) return false;
+  if (!PressCapsLock(on)) return false;
   // This thread's key state changes as it reads the key messages.
   for (int i = 0; i < 40 && CapsLockOn() != on; ++i) Pump(25);
   return CapsLockOn() == on;
+}
+
+bool TypingWindow::PressCapsLock(bool on) {
+  return Press(!on && SystemFacts::ShiftTurnsCapsLockOff() ? VK_SHIFT : VK_CAPITAL);
 }
 
 bool TypingWindow::Press(BYTE vk) {

@@ -33,6 +33,9 @@ class TypingWindow {
   // user's setting has Shift do that), only while the edit control has the
   // focus; true once this thread sees it as asked.
   bool SetCapsLock(bool on);
+  // The same press with another window in front, unconfirmed: this thread no
+  // longer reads the keys. A press of Caps Lock or Shift alone types nothing.
+  static bool PressCapsLock(bool on);
   static bool CapsLockOn();
   void Clear();
   std::wstring Text() const;

@@ -452,6 +452,12 @@ TEST(KeyboardTest, NoProbeWhereWindowsCannotKeepTheKeyboardState) {
     for (const std::string& call : fake::Calls({"ToUnicodeEx"})) {
       EXPECT_EQ('1', call[call.size() - 2] & ~6) << call << ": without flag 1";
     }
+    // Learned or not, modifiers go with their scan codes.
+    fake::win().calls.clear();
+    Keyboard::TypeCharacter(0x7F, 1);
+    Keyboard::TypeCharacter(0x7F, 0);
+    EXPECT_EQ((Calls{kCtrlDown, KeyDown(0x08, 0x0E), KeyUp(0x08, 0x0E), kCtrlUp}), Events())
+        << version.build << ": DEL";
   }
   NewSession();
 }

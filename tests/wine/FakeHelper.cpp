@@ -1,10 +1,11 @@
 // A helper that breaks the protocol, as BRLVELT_FAKE_HELPER says: at the start
 // (oversized, unknown, failed, exit), in its answer to BrlInit (cells, mute:
-// none ever), or on the first BrlTimer after a good BrlInit (chord, keys,
-// silent; held: Shift and right Ctrl injected down, plain Ctrl up, then
-// garbage; scancode: Shift down, then a key flag the driver never sends; drip: a valid keystroke
-// every second, never the result; topmost: a message box with styles beyond
-// the driver's, then the result as usual; boxes: two boxes in one call).
+// none ever; topmost: a message box with styles beyond the driver's, then the
+// result as usual; boxes: two boxes), in its answer to BrlDisplay (displaychord:
+// a chord), or on the first BrlTimer after a good BrlInit (chord, keys, silent;
+// held: Shift and right Ctrl injected down, plain Ctrl up, then garbage;
+// scancode: Shift down, then a key flag the driver never sends; drip: a valid
+// keystroke every second, never the result; timerbox: a box).
 #include <string.h>
 #include <windows.h>
 
@@ -53,13 +54,16 @@ void Box() {
   channel.Receive(&done, Channel::kNever);
 }
 
+void Chord(int code) {
+  Message chord(MessageKind::kChord);
+  chord.PutInt(code);
+  chord.PutInt(0);
+  channel.Send(chord, Channel::kNever);
+}
+
 // What the fault does when the bridge's first BrlTimer arrives.
 void BreakOnTimer(const char* fault) {
-  if (strcmp(fault, "topmost") == 0) {
-    Box();
-    return;
-  }
-  for (int i = 0; i < 2 && strcmp(fault, "boxes") == 0; ++i) Box();
+  if (strcmp(fault, "timerbox") == 0) Box();
   // Right Ctrl stays down in Windows after a plain Ctrl goes up.
   if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0) && Key(VK_CONTROL, KEYEVENTF_EXTENDEDKEY) &&
       Key(VK_CONTROL, KEYEVENTF_KEYUP)) {
@@ -68,10 +72,7 @@ void BreakOnTimer(const char* fault) {
   if (strcmp(fault, "scancode") == 0 && Key(VK_SHIFT, 0)) Key('A', KEYEVENTF_SCANCODE);
   while (strcmp(fault, "drip") == 0 && Key('X', 0) && Key('X', KEYEVENTF_KEYUP)) Sleep(1000);
   if (strcmp(fault, "chord") == 0) {
-    Message chord(MessageKind::kChord);
-    chord.PutInt(5);  // no top bit
-    chord.PutInt(0);
-    channel.Send(chord, Channel::kNever);
+    Chord(5);  // no top bit
   } else if (strcmp(fault, "keys") == 0) {
     Message keys(MessageKind::kInput);
     keys.PutInt(kSendInput);
@@ -87,6 +88,12 @@ void Serve(const char* fault) {
     if (request.Kind() == MessageKind::kTimer) BreakOnTimer(fault);
     bool init = request.Kind() == MessageKind::kInit;
     if (init && strcmp(fault, "mute") == 0) Sleep(INFINITE);
+    if (init && strcmp(fault, "topmost") == 0) Box();
+    if (init && strcmp(fault, "boxes") == 0 && (Box(), true)) Box();
+    if (request.Kind() == MessageKind::kDisplay && strcmp(fault, "displaychord") == 0) {
+      Chord(static_cast<int>(0x80000081u));
+      Sleep(INFINITE);
+    }
     int result = request.Kind() == MessageKind::kTimer ? 0 : 1;
     if (init) result = strcmp(fault, "cells") == 0 ? 0x1FF : 40;
     Send(MessageKind::kResult, result);
