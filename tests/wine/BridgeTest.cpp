@@ -616,6 +616,12 @@ int WINAPI RecordBoxType(HWND owner, const char* text, const char* caption, UINT
   return MessageBoxA(owner, text, caption, type);
 }
 
+int __stdcall DisplayOnChord(int, int) {
+  const unsigned char row[1] = {1};
+  bridge.Display(row, 1);
+  return 0;
+}
+
 // Boxes come while the display opens, one a call, its styles masked; chords
 // only in BrlTimer: a chord in BrlDisplay ends the helper at once, the
 // callback not run.
@@ -637,6 +643,18 @@ void FaultyBoxesAndChords() {
     bridge.Unload();
     CHECK(bridge.Load(L"brlvelt.dll"));
   }
+  // The helper's time in the callback's calls is the helper's: chord after
+  // chord, each nested BrlDisplay slow, ends the helper by BrlTimer's deadline
+  // and one nested call more (27 chords of 2 s each otherwise).
+  SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", "slowchords");
+  CHECK_EQ(40, bridge.Init("cells=40", DisplayOnChord));
+  DWORD began = GetTickCount();
+  CHECK_EQ(0, Timer());
+  DWORD took = GetTickCount() - began;
+  printf("  slowchords: BrlTimer returned after %lu ms\n", took);
+  CHECK(took < CallDeadline::kCallMs + 2500);
+  CHECK(Helpers().empty());
+  CHECK_EQ(0, bridge.Terminate());
   SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", "displaychord");
   CHECK_EQ(40, bridge.Init("cells=40", OnChord));
   chords.clear();

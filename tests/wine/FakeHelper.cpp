@@ -5,7 +5,8 @@
 // a chord), or on the first BrlTimer after a good BrlInit (chord, keys, silent;
 // held: Shift and right Ctrl injected down, plain Ctrl up, then garbage;
 // scancode: Shift down, then a key flag the driver never sends; drip: a valid
-// keystroke every second, never the result; timerbox: a box).
+// keystroke every second, never the result; timerbox: a box; slowchords: chord
+// after chord, each BrlDisplay the callback makes answered after 2 s).
 #include <string.h>
 #include <windows.h>
 
@@ -64,6 +65,15 @@ void Chord(int code) {
 // What the fault does when the bridge's first BrlTimer arrives.
 void BreakOnTimer(const char* fault) {
   if (strcmp(fault, "timerbox") == 0) Box();
+  for (bool open = true; open && strcmp(fault, "slowchords") == 0;) {
+    Chord(static_cast<int>(0x80000081u));
+    Message nested;
+    while ((open = channel.Receive(&nested, Channel::kNever)) &&
+           nested.Kind() == MessageKind::kDisplay) {
+      Sleep(2000);
+      Send(MessageKind::kResult, 1);
+    }
+  }
   // Right Ctrl stays down in Windows after a plain Ctrl goes up.
   if (strcmp(fault, "held") == 0 && Key(VK_SHIFT, 0) && Key(VK_CONTROL, KEYEVENTF_EXTENDEDKEY) &&
       Key(VK_CONTROL, KEYEVENTF_KEYUP)) {
