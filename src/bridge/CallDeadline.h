@@ -1,7 +1,8 @@
 // The deadline of one export call, as a GetTickCount64 time: from the moment
 // the call got in, extended by the time spent in the host's callback and in the
 // call's one message box, which the helper does not control. The helper's time
-// in calls the callback makes is the helper's, and counts.
+// in calls the callback makes is the helper's, and counts; in calls made while
+// the box is up (the host's timer), it does not.
 #pragma once
 
 #include <windows.h>

@@ -16,6 +16,9 @@ class InjectionGuard {
   InjectionGuard& operator=(const InjectionGuard&) = delete;
 
   bool Installed() const { return hook != nullptr; }
+  // The hook stays until the process ends, for a driver thread that never
+  // returned.
+  void KeepUntilExit() { hook = nullptr; }
   // True once an injected key event was dropped.
   static bool Blocked();
 

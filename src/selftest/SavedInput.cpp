@@ -19,9 +19,13 @@ std::string SavedInput::Restore(TypingWindow& window) const {
   std::string left;
   bool front = window.BringToFront();
   if (GetKeyboardLayout(0) != layout && !(front && ActivateKeyboardLayout(layout, 0))) {
+    // Only a window that took the self-test's layout, as where Windows keeps one
+    // input language for all windows.
     HWND other = front ? nullptr : GetForegroundWindow();
-    bool asked = other && PostMessageW(other, WM_INPUTLANGCHANGEREQUEST, 0,
-                                       reinterpret_cast<LPARAM>(layout));
+    bool took = other &&
+                GetKeyboardLayout(GetWindowThreadProcessId(other, nullptr)) == GetKeyboardLayout(0);
+    bool asked =
+        took && PostMessageW(other, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(layout));
     left += asked ? " the keyboard layout (the window in front was asked to switch back);"
                   : " the keyboard layout;";
   }

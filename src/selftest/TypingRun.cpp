@@ -66,11 +66,12 @@ Outcome TypingRun::Type() {
   if (SystemFacts::UnderWine()) worker.CarryCapsLock(TypingWindow::CapsLockOn());
   if (!worker.Start()) return {Outcome::kNotRun, "could not start the driver's thread"};
   Outcome outcome = Watch(worker);
-  // BrlTerminate lets go of any key the driver still holds, while the hook
-  // still keeps them from any other window.
+  // BrlTerminate lets go of any key the driver still holds; the hook lets
+  // only those releases reach another window.
   worker.Stop();
   window.Pump(kFinishMs, worker.Handle());
   if (!worker.Ended()) {
+    guard.KeepUntilExit();  // the stuck thread may still type
     return {Outcome::kStuck, "stopped: the driver did not return from BrlTimer or BrlTerminate"};
   }
   window.Pump(50);
