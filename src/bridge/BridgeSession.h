@@ -3,8 +3,8 @@
 // most its deadline to get in (CallGate), then has that deadline again for
 // every wait in it: to start the helper and for the helper's answers; time in
 // the host's callback and in the call's one message box does not count. A call
-// that cannot get through in time returns 0. Until a call needs the device the bridge answers as
-// the driver would with no display open.
+// that cannot get through in time returns 0. Until a call needs the device the
+// bridge answers as the driver would with no display open.
 #pragma once
 
 #include "../../include/brlvelt.h"

@@ -68,8 +68,8 @@ bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, in
 // host's and the user's, not the helper's. A second box in one call breaks the
 // protocol: the driver never shows one.
 bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline) {
-  int answer = 0;
   ULONGLONG since = GetTickCount64();
+  int answer = 0;
   switch (message.kind) {
     case MessageKind::kChord:
       deadline.Exclude(since, HostCode(message, &answer));

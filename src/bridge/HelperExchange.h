@@ -3,8 +3,9 @@
 // host's callback (in BrlTimer only, as many as one poll can report),
 // keystrokes injected and noted while down, and at most one message box a call
 // (while the display opens: BrlInit, a wake). The callback and the box are the
-// host's own code: they may call in again, nesting an exchange. A helper that breaks the protocol,
-// misses the deadline or dies is ended, and the keys it held are let go.
+// host's own code: they may call in again, nesting an exchange. A helper that
+// breaks the protocol, misses the deadline or dies is ended, and the keys it
+// held are let go.
 #pragma once
 
 #include "CallDeadline.h"

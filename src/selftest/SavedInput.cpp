@@ -11,24 +11,11 @@ void SavedInput::SaveCapsLock() {
   capsLock = TypingWindow::CapsLockOn();
 }
 
-// The layout goes back on the self-test's thread while it is in front: where
-// Windows keeps one input language for all windows, that is the user's again.
-// With another window in front, that window is asked to switch back, and Caps
-// Lock pressed blind; neither can be confirmed, so both are named.
+// With another window in front, Caps Lock is pressed blind; that cannot be
+// confirmed, so it is named.
 std::string SavedInput::Restore(TypingWindow& window) const {
-  std::string left;
   bool front = window.BringToFront();
-  if (GetKeyboardLayout(0) != layout && !(front && ActivateKeyboardLayout(layout, 0))) {
-    // Only a window that took the self-test's layout, as where Windows keeps one
-    // input language for all windows.
-    HWND other = front ? nullptr : GetForegroundWindow();
-    bool took = other &&
-                GetKeyboardLayout(GetWindowThreadProcessId(other, nullptr)) == GetKeyboardLayout(0);
-    bool asked =
-        took && PostMessageW(other, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(layout));
-    left += asked ? " the keyboard layout (the window in front was asked to switch back);"
-                  : " the keyboard layout;";
-  }
+  std::string left = RestoreLayout(front);
   if (!window.SetCapsLock(capsLock)) {
     if (!front && TypingWindow::PressCapsLock(capsLock)) {
       left += " Caps Lock (pressed once with another window in front: check it);";
@@ -41,4 +28,19 @@ std::string SavedInput::Restore(TypingWindow& window) const {
   }
   if (foreground) SetForegroundWindow(foreground);
   return left;
+}
+
+// The layout goes back on the self-test's thread while it is in front: where
+// Windows keeps one input language for all windows, that is the user's again.
+// Otherwise the window in front is asked to switch back, if it took the
+// self-test's layout; that cannot be confirmed either.
+std::string SavedInput::RestoreLayout(bool front) const {
+  HKL now = GetKeyboardLayout(0);
+  if (now == layout || (front && ActivateKeyboardLayout(layout, 0))) return "";
+  HWND other = front ? nullptr : GetForegroundWindow();
+  bool took = other && GetKeyboardLayout(GetWindowThreadProcessId(other, nullptr)) == now;
+  bool asked =
+      took && PostMessageW(other, WM_INPUTLANGCHANGEREQUEST, 0, reinterpret_cast<LPARAM>(layout));
+  return asked ? " the keyboard layout (the window in front was asked to switch back);"
+               : " the keyboard layout;";
 }

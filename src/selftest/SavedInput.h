@@ -1,6 +1,6 @@
 // What the user had before the self-test: the foreground window, its keyboard
 // layout, and Caps Lock. Restore puts them back from the self-test's window,
-// which must have the focus again for Caps Lock.
+// or, where it cannot come to the front again, as far as it can from behind.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,8 @@ class SavedInput {
   std::string Restore(TypingWindow& window) const;
 
  private:
+  std::string RestoreLayout(bool front) const;
+
   HWND foreground = nullptr;
   HKL layout = nullptr;
   bool capsLock = false;

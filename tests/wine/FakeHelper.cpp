@@ -98,8 +98,8 @@ void Serve(const char* fault) {
     if (request.Kind() == MessageKind::kTimer) BreakOnTimer(fault);
     bool init = request.Kind() == MessageKind::kInit;
     if (init && strcmp(fault, "mute") == 0) Sleep(INFINITE);
-    if (init && strcmp(fault, "topmost") == 0) Box();
-    if (init && strcmp(fault, "boxes") == 0 && (Box(), true)) Box();
+    int boxes = strcmp(fault, "topmost") == 0 ? 1 : strcmp(fault, "boxes") == 0 ? 2 : 0;
+    for (int i = 0; init && i < boxes; ++i) Box();
     if (request.Kind() == MessageKind::kDisplay && strcmp(fault, "displaychord") == 0) {
       Chord(static_cast<int>(0x80000081u));
       Sleep(INFINITE);
