@@ -3,55 +3,158 @@
 #include <string.h>
 
 #include "../keys/KeyState.h"
+#include "../log/Log.h"
+#include "../log/LogLine.h"
+
+namespace {
+
+const char* const kCallNames[] = {"BrlInit",  "BrlTerminate", "BrlDisplay", "BrlDisplayStatus",
+                                  "BrlClear", "BrlRefresh",   "BrlSleep",   "BrlTimer"};
+
+const char* CallName(MessageKind kind) {
+  return kCallNames[static_cast<int>(kind) - static_cast<int>(MessageKind::kInit)];
+}
+
+DeferredCall Describe(MessageKind kind, int value = 0) {
+  DeferredCall call;
+  call.kind = kind;
+  call.value = value;
+  return call;
+}
+
+// As much of the row as the driver may read.
+DeferredCall DescribeCells(MessageKind kind, const unsigned char* cells, int count) {
+  DeferredCall call = Describe(kind, count);
+  call.cells = cells != nullptr;
+  if (cells && count > 0) {
+    memcpy(call.row, cells, count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells);
+  }
+  return call;
+}
+
+}  // namespace
 
 int BridgeSession::Init(const char* settings, KeyCallback callback) {
-  return Through(CallDeadline::kOpenMs,
+  return Perform(Describe(MessageKind::kInit), CallDeadline::kOpenMs,
                  [&](CallDeadline& deadline) { return Open(settings, callback, deadline); });
 }
 
 int BridgeSession::Terminate() {
-  return Through(CallDeadline::kCallMs, [&](CallDeadline& deadline) { return Close(deadline); });
+  return Perform(Describe(MessageKind::kTerminate), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) { return Close(deadline); });
 }
 
 int BridgeSession::Display(const unsigned char* cells, int count) {
-  return Through(CallDeadline::kCallMs, [&](CallDeadline& deadline) {
-    return Show(MessageKind::kDisplay, cells, count, deadline);
-  });
+  return Perform(DescribeCells(MessageKind::kDisplay, cells, count), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) {
+                   return SendCells(MessageKind::kDisplay, cells, count, deadline);
+                 });
 }
 
 int BridgeSession::DisplayStatus(const unsigned char* cells, int count) {
-  return Through(CallDeadline::kCallMs, [&](CallDeadline& deadline) {
-    return Show(MessageKind::kDisplayStatus, cells, count, deadline);
-  });
+  return Perform(DescribeCells(MessageKind::kDisplayStatus, cells, count), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) {
+                   return SendCells(MessageKind::kDisplayStatus, cells, count, deadline);
+                 });
 }
 
 int BridgeSession::Clear() {
-  return Through(CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return Forward(MessageKind::kClear, deadline); });
+  return Perform(Describe(MessageKind::kClear), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) { return SendPlain(MessageKind::kClear, deadline); });
 }
 
 int BridgeSession::Refresh() {
-  return Through(CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return Forward(MessageKind::kRefresh, deadline); });
+  return Perform(Describe(MessageKind::kRefresh), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) { return SendPlain(MessageKind::kRefresh, deadline); });
 }
 
 int BridgeSession::Sleep(int flag) {
-  return Through(CallDeadline::kOpenMs,
-                 [&](CallDeadline& deadline) { return Rest(flag, deadline); });
+  return Perform(Describe(MessageKind::kSleep, flag), CallDeadline::kOpenMs,
+                 [&](CallDeadline& deadline) { return SetSleep(flag, deadline); });
 }
 
 int BridgeSession::Timer() {
-  return Through(CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return Forward(MessageKind::kTimer, deadline); });
+  return Perform(Describe(MessageKind::kTimer), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) { return SendPlain(MessageKind::kTimer, deadline); });
 }
 
 int BridgeSession::Ping() {
-  return Through(CallDeadline::kCallMs, [&](CallDeadline& deadline) {
-    int result = 0;
-    return exchange.Attached() && exchange.Call(Message(MessageKind::kPing), deadline, &result)
-               ? result
-               : 0;
-  });
+  return Perform(Describe(MessageKind::kTimer), CallDeadline::kCallMs,
+                 [&](CallDeadline& deadline) {
+                   int result = 0;
+                   return exchange.Attached() &&
+                                  exchange.Call(Message(MessageKind::kPing), deadline, &result)
+                              ? result
+                              : 0;
+                 });
+}
+
+// The answer the driver gives between calls: an empty poll for BrlTimer, 1 for
+// BrlSleep, 0 for BrlTerminate; for the row's calls, 1 while a display is open
+// and awake, else what the driver last answered. BrlInit is refused: only the
+// display can tell its answer.
+int BridgeSession::Defer(const DeferredCall& call) {
+  if (call.kind == MessageKind::kInit) {
+    if (Log::On()) LogLine().Text("BrlInit refused: made while the bridge was busy with a call");
+    return 0;
+  }
+  if (call.kind == MessageKind::kTimer) {
+    if (Log::On()) LogLine().Text("BrlTimer answered as an empty poll: the bridge was busy");
+    return 0;
+  }
+  DeferredCall kept = call;
+  bool rowCall = call.kind != MessageKind::kSleep && call.kind != MessageKind::kTerminate;
+  bool awake = state.session && !state.sleeping && !keeper.GivenUp();
+  kept.answered = call.kind == MessageKind::kSleep ? 1
+                  : !rowCall                       ? 0
+                  : awake                          ? 1
+                                                   : LastResult(call.kind);
+  DeferredCalls::Kept how = deferred.Keep(kept);
+  if (Log::On()) {
+    LogLine().Text(CallName(call.kind))
+        .Text(how == DeferredCalls::Kept::kAdded      ? " deferred to the end of the call in progress"
+              : how == DeferredCalls::Kept::kReplaced ? " deferred, replacing the last row deferred"
+                                                      : " dropped: too many calls deferred");
+  }
+  return how == DeferredCalls::Kept::kDropped ? 0 : kept.answered;
+}
+
+int BridgeSession::Refuse(MessageKind kind) {
+  if (Log::On()) {
+    LogLine().Text(CallName(kind)).Text(" refused: another call is in progress or a box is up");
+  }
+  return 0;
+}
+
+void BridgeSession::CarryDeferred() {
+  DeferredCall call;
+  while (deferred.Take(&call)) {
+    int result = Carry(call);
+    if (result != call.answered && Log::On()) {
+      LogLine().Text(CallName(call.kind)).Text(" deferred: answered ").Number(call.answered)
+          .Text(", the driver answered ").Number(result);
+    }
+  }
+}
+
+int BridgeSession::Carry(const DeferredCall& call) {
+  CallDeadline deadline(call.kind == MessageKind::kSleep ? CallDeadline::kOpenMs
+                                                         : CallDeadline::kCallMs);
+  switch (call.kind) {
+    case MessageKind::kDisplay:
+    case MessageKind::kDisplayStatus:
+      return SendCells(call.kind, call.cells ? call.row : nullptr, call.value, deadline);
+    case MessageKind::kSleep:
+      return SetSleep(call.value, deadline);
+    case MessageKind::kTerminate:
+      return Close(deadline);
+    default:
+      return SendPlain(call.kind, deadline);
+  }
+}
+
+int& BridgeSession::LastResult(MessageKind kind) {
+  return lastResults[static_cast<int>(kind) - static_cast<int>(MessageKind::kDisplay)];
 }
 
 // Settings the driver refuses change nothing in it, and start nothing here.
@@ -87,11 +190,11 @@ int BridgeSession::Close(CallDeadline& deadline) {
 
 // The cells the driver may read: as many as the host gave, at most a row. The
 // row of a session is kept, helper or not, to be sent again.
-int BridgeSession::Show(MessageKind kind, const unsigned char* cells, int count,
-                        CallDeadline& deadline) {
+int BridgeSession::SendCells(MessageKind kind, const unsigned char* cells, int count,
+                             CallDeadline& deadline) {
   if (state.session && kind == MessageKind::kDisplay) state.NoteRow(cells, count);
   HelperKeeper::Reached reached = keeper.Reach(deadline);
-  if (reached != HelperKeeper::Reached::kHelper) return Offline(reached, 1);
+  if (reached != HelperKeeper::Reached::kHelper) return AnswerWithoutHelper(reached, 1);
   Message request(kind);
   request.PutInt(count);
   request.PutInt(cells != nullptr);
@@ -99,29 +202,31 @@ int BridgeSession::Show(MessageKind kind, const unsigned char* cells, int count,
     request.PutBytes(cells, count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells);
   }
   int result = 0;
-  return exchange.Call(request, deadline, &result) ? result : 0;
+  return LastResult(kind) = exchange.Call(request, deadline, &result) ? result : 0;
 }
 
 // Clear, Refresh and Timer: answered as with no display open when no helper
 // can be had. Timer carries Caps Lock as the host's thread reads it: the
 // helper's own thread never receives keyboard input.
-int BridgeSession::Forward(MessageKind kind, CallDeadline& deadline) {
+int BridgeSession::SendPlain(MessageKind kind, CallDeadline& deadline) {
   if (state.session && kind == MessageKind::kClear) state.NoteRow(nullptr, 0);
   HelperKeeper::Reached reached = keeper.Reach(deadline);
   if (reached != HelperKeeper::Reached::kHelper) {
-    return Offline(reached, kind == MessageKind::kClear ? 1 : 0);
+    return AnswerWithoutHelper(reached, kind == MessageKind::kClear ? 1 : 0);
   }
   Message request(kind);
   if (kind == MessageKind::kTimer) request.PutInt(KeyState::CapsLockOn() ? 1 : 0);
   int result = 0;
-  return exchange.Call(request, deadline, &result) ? result : 0;
+  bool answered = exchange.Call(request, deadline, &result);
+  if (kind != MessageKind::kTimer) LastResult(kind) = answered ? result : 0;
+  return answered ? result : 0;
 }
 
 // Without a helper the flag is kept here, as the driver keeps it with no
 // display open; waking is what opens the display. The flag is the host's wish,
 // set before the call as the driver sets it: a call that fails leaves a helper
 // to restart awake, or none while asleep.
-int BridgeSession::Rest(int flag, CallDeadline& deadline) {
+int BridgeSession::SetSleep(int flag, CallDeadline& deadline) {
   if (!exchange.Attached()) {
     if (keeper.GivenUp()) return 0;
     if (flag == state.sleeping || flag != 0) {
@@ -144,7 +249,7 @@ int BridgeSession::Rest(int flag, CallDeadline& deadline) {
 int BridgeSession::Wake(CallDeadline& deadline) {
   if (state.Reopenable()) {
     state.sleeping = 0;
-    if (state.session) return Offline(keeper.Reach(deadline), 1);
+    if (state.session) return AnswerWithoutHelper(keeper.Reach(deadline), 1);
     keeper.Reopen(deadline, true);
     return 1;
   }

@@ -1,15 +1,19 @@
 // The eight driver calls as a 64-bit host sees them, carried to the real driver
-// in the helper process and answered in the host's process. A call waits at
-// most its deadline to get in (CallGate), then has that deadline again for
-// every wait in it: to start the helper and for the helper's answers; time in
-// the host's callback and in the call's one message box does not count. A call
-// that cannot get through in time returns 0. Until a call needs the device the
-// bridge answers as the driver would with no display open.
+// in the helper process and answered in the host's process. A call gets in as
+// CallGate decides, waiting at most its deadline; then it has that deadline
+// again for every wait in it: to start the helper and for the helper's answers.
+// Time in the host's callback and in the call's one message box does not
+// count. A call that cannot get through in time returns 0. A call deferred
+// (made from a message handled while the bridge waited) is answered as the
+// driver would answer it and carried out when the call in progress ends. Until
+// a call needs the device the bridge answers as the driver would with no
+// display open.
 #pragma once
 
 #include "../../include/brlvelt.h"
 #include "CallDeadline.h"
 #include "CallGate.h"
+#include "DeferredCalls.h"
 #include "HelperExchange.h"
 #include "HelperKeeper.h"
 #include "SessionState.h"
@@ -32,31 +36,42 @@ class BridgeSession {
   int Ping();
 
  private:
-  // A call: it waits to get in, at most ms; then its deadline starts, so that
-  // the helper has its whole time. The helper's time in a nested call counts
-  // to the call that ran the host's code.
+  // One export call: in through the gate, the work with its deadline, then
+  // the calls deferred meanwhile. call describes it, should it be deferred.
   template <typename Work>
-  int Through(DWORD ms, Work work) {
-    CallGate::Entry entry(gate, GetTickCount64() + ms);
-    if (entry.Abandoned()) exchange.Abandon();
-    if (!entry.Admitted()) return 0;
+  int Perform(const DeferredCall& call, DWORD ms, Work work) {
+    bool mayShowBox = call.kind == MessageKind::kInit || call.kind == MessageKind::kSleep ||
+                      call.kind == MessageKind::kTerminate;
+    CallGate::Entry entry(gate, mayShowBox, GetTickCount64() + ms);
+    if (entry.Result() == CallGate::Admission::kDeferred) return Defer(call);
+    if (entry.Result() == CallGate::Admission::kRefused) return Refuse(call.kind);
+    if (gate.TakeAbandoned()) exchange.Abandon(entry.Outermost());
     CallDeadline deadline(ms);
     int result = work(deadline);
-    exchange.Charge(deadline.HelperMs());
+    CarryDeferred();
     return result;
   }
+  int Defer(const DeferredCall& call);
+  static int Refuse(MessageKind kind);
+  void CarryDeferred();
+  int Carry(const DeferredCall& call);
   int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);
   int Close(CallDeadline& deadline);
-  int Show(MessageKind kind, const unsigned char* cells, int count, CallDeadline& deadline);
-  int Forward(MessageKind kind, CallDeadline& deadline);
-  int Rest(int flag, CallDeadline& deadline);
+  int SendCells(MessageKind kind, const unsigned char* cells, int count, CallDeadline& deadline);
+  int SendPlain(MessageKind kind, CallDeadline& deadline);
+  int SetSleep(int flag, CallDeadline& deadline);
   int Wake(CallDeadline& deadline);
-  int Offline(HelperKeeper::Reached reached, int result) const {
+  int AnswerWithoutHelper(HelperKeeper::Reached reached, int result) const {
     return keeper.GivenUp() || reached == HelperKeeper::Reached::kFailed ? 0 : result;
   }
+  int& LastResult(MessageKind kind);
 
   CallGate gate;
   SessionState state;
+  DeferredCalls deferred;
   HelperExchange exchange{gate, state};
   HelperKeeper keeper{exchange, gate, state};
+  // The driver's last answers to BrlDisplay, BrlDisplayStatus, BrlClear and
+  // BrlRefresh: a deferred call's answer where no display is open and awake.
+  int lastResults[4] = {1, 1, 1, 0};
 };

@@ -1,8 +1,7 @@
 // The deadline of one export call, as a GetTickCount64 time: from the moment
 // the call got in, extended by the time spent in the host's callback and in the
-// call's one message box, which the helper does not control. The helper's time
-// in calls the callback makes is the helper's, and counts; in calls made while
-// the box is up (the host's timer), it does not.
+// call's one message box, which the helper does not control. Calls made from
+// them have deadlines of their own.
 #pragma once
 
 #include <windows.h>
@@ -21,16 +20,8 @@ class CallDeadline {
   void Widen(DWORD ms) {
     if (start + ms > at) at = start + ms;
   }
-  // Leaves out the host's time since since (a GetTickCount64 time): all of it
-  // but helperMs, the helper's own time in calls nested meanwhile.
-  void Exclude(ULONGLONG since, ULONGLONG helperMs) {
-    ULONGLONG spent = GetTickCount64() - since;
-    ULONGLONG host = spent > helperMs ? spent - helperMs : 0;
-    at += host;
-    excluded += host;
-  }
-  // The time charged to the helper so far.
-  ULONGLONG HelperMs() const { return GetTickCount64() - start - excluded; }
+  // Leaves out the host's time since since (a GetTickCount64 time).
+  void Exclude(ULONGLONG since) { at += GetTickCount64() - since; }
   ULONGLONG At() const { return at; }
   // True the first time only: a call shows at most one message box, as the
   // driver does, so that boxes cannot keep it busy without end.
@@ -43,6 +34,5 @@ class CallDeadline {
  private:
   ULONGLONG start;
   ULONGLONG at;
-  ULONGLONG excluded = 0;
   bool boxShown = false;
 };

@@ -2,46 +2,147 @@
 
 #include "../channel/HostWait.h"
 
-CallGate::~CallGate() {
-  if (mutex) CloseHandle(mutex);
-  if (boxShown) CloseHandle(boxShown);
+CallGate::CallGate() : changed(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  InitializeCriticalSection(&lock);
 }
 
-// A mutex whose owner ended is taken all the same: its thread died inside a
-// call, whose count and box are forgotten. The thread that owns the mutex
-// finds it signalled first, so a box never keeps out its own calls.
-CallGate::Entry::Entry(CallGate& gate, ULONGLONG deadline) : gate(gate) {
-  HANDLE handles[] = {gate.mutex, gate.boxShown};
-  DWORD woke = gate.mutex && gate.boxShown ? HostWait::Until(2, handles, deadline) : WAIT_FAILED;
-  abandoned = woke == WAIT_ABANDONED_0;
-  taken = woke == WAIT_OBJECT_0 || abandoned;
-  if (abandoned) gate.Forget();
-  if (!taken || (gate.depth > 0 && !gate.hostCode) || gate.depth >= kDeepest) return;
-  admitted = true;
-  underHostCode = gate.hostCode;
-  gate.hostCode = false;
-  ++gate.depth;
+CallGate::~CallGate() {
+  for (int i = 0; i < depth; ++i) CloseHandle(frames[i].handle);
+  if (changed) CloseHandle(changed);
+  DeleteCriticalSection(&lock);
+}
+
+CallGate::Entry::Entry(CallGate& gate, bool mayShowBox, ULONGLONG deadline) : gate(gate) {
+  for (;;) {
+    EnterCriticalSection(&gate.lock);
+    bool decided = gate.Decide(mayShowBox, &admission);
+    outermost = admission == Admission::kIn && gate.depth == 1;
+    LeaveCriticalSection(&gate.lock);
+    if (decided) return;
+    if (GetTickCount64() >= deadline) return;
+    gate.Wait(deadline);
+  }
 }
 
 CallGate::Entry::~Entry() {
-  if (admitted) {
-    --gate.depth;
-    gate.hostCode = underHostCode;
+  if (admission != Admission::kIn) return;
+  EnterCriticalSection(&gate.lock);
+  gate.Pop();
+  LeaveCriticalSection(&gate.lock);
+}
+
+// A thread inside a call is running host code the call runs, or a message
+// sent to it while the bridge waits: it never waits here, since what it would
+// wait for is below it on its own stack.
+bool CallGate::Decide(bool mayShowBox, Admission* admission) {
+  PopDead();
+  DWORD self = GetCurrentThreadId();
+  const Frame* top = depth > 0 ? &frames[depth - 1] : nullptr;
+  bool nested = top && (top->running == Running::kCallback ||
+                        (top->running == Running::kBox && top->thread == self));
+  bool mine = top && top->thread == self;
+  if (HasFrame(self)) {
+    if (!nested || (mayShowBox && !mine)) {
+      *admission = Admission::kDeferred;
+    } else {
+      *admission = depth < kDeepest ? Admission::kIn : Admission::kRefused;
+      if (*admission == Admission::kIn) Push();
+    }
+    return true;
   }
-  if (taken) ReleaseMutex(gate.mutex);
+  if (BoxShown()) return true;  // refused at once
+  bool lent = top && top->running == Running::kCallback && !mayShowBox && depth < kDeepest;
+  if (top && !lent) return false;
+  Push();
+  *admission = Admission::kIn;
+  return true;
 }
 
-void CallGate::Forget() {
-  depth = 0;
-  hostCode = false;
-  boxes = 0;
-  ResetEvent(boxShown);
+bool CallGate::HasFrame(DWORD thread) const {
+  for (int i = 0; i < depth; ++i) {
+    if (frames[i].thread == thread) return true;
+  }
+  return false;
 }
 
-CallGate::Box::Box(CallGate& gate) : host(gate), gate(gate) {
-  if (gate.boxes++ == 0) SetEvent(gate.boxShown);
+bool CallGate::BoxShown() const {
+  for (int i = 0; i < depth; ++i) {
+    if (frames[i].running == Running::kBox) return true;
+  }
+  return false;
+}
+
+void CallGate::Push() {
+  HANDLE self = nullptr;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE,
+                  FALSE, 0);
+  frames[depth++] = {GetCurrentThreadId(), self, Running::kBridge};
+  SetEvent(changed);
+}
+
+void CallGate::Pop() {
+  --depth;
+  if (frames[depth].handle) CloseHandle(frames[depth].handle);
+  SetEvent(changed);
+}
+
+// A thread that ended inside a call leaves its frame; it goes once on top,
+// and what it was doing is given up then.
+void CallGate::PopDead() {
+  while (depth > 0 && frames[depth - 1].handle &&
+         WaitForSingleObject(frames[depth - 1].handle, 0) == WAIT_OBJECT_0) {
+    Pop();
+    abandoned = true;
+  }
+}
+
+void CallGate::Wait(ULONGLONG deadline) {
+  ULONGLONG soon = GetTickCount64() + kRecheckMs;
+  HostWait::Until(changed ? 1 : 0, &changed, soon < deadline ? soon : deadline);
+}
+
+bool CallGate::TakeAbandoned() {
+  EnterCriticalSection(&lock);
+  PopDead();
+  bool was = abandoned;
+  abandoned = false;
+  LeaveCriticalSection(&lock);
+  return was;
+}
+
+CallGate::Callback::Callback(CallGate& gate) : gate(gate) {
+  EnterCriticalSection(&gate.lock);
+  index = gate.depth - 1;
+  gate.frames[index].running = Running::kCallback;
+  SetEvent(gate.changed);
+  LeaveCriticalSection(&gate.lock);
+}
+
+// Other threads' calls that came in meanwhile return first; each is bounded by
+// its own deadline and its own host code.
+CallGate::Callback::~Callback() {
+  for (;;) {
+    EnterCriticalSection(&gate.lock);
+    gate.PopDead();
+    bool back = gate.depth - 1 == index;
+    if (back) gate.frames[index].running = Running::kBridge;
+    LeaveCriticalSection(&gate.lock);
+    if (back) return;
+    gate.Wait(HostWait::kNever);
+  }
+}
+
+CallGate::Box::Box(CallGate& gate) : gate(gate) {
+  EnterCriticalSection(&gate.lock);
+  index = gate.depth - 1;
+  gate.frames[index].running = Running::kBox;
+  SetEvent(gate.changed);
+  LeaveCriticalSection(&gate.lock);
 }
 
 CallGate::Box::~Box() {
-  if (--gate.boxes == 0) ResetEvent(gate.boxShown);
+  EnterCriticalSection(&gate.lock);
+  gate.frames[index].running = Running::kBridge;
+  SetEvent(gate.changed);
+  LeaveCriticalSection(&gate.lock);
 }

@@ -1,26 +1,32 @@
-// Lets the host's calls in one at a time. A call from a second thread waits for
-// the first thread's call to return, at most until its own deadline, its thread
-// handling sent messages meanwhile; a call that does not get in answers 0, at
-// once while the first thread's call shows a message box, which waits on the
-// user rather than on the helper. The
-// thread inside a call may call in again only from the host's own code that
-// the call runs (its callback, a message box), while the helper waits for that
-// code to finish: the call runs nested in the one under it. A call that reaches
-// the thread while its call waits for the helper (from a message sent to the
-// thread meanwhile) is not let in, nor one nested deeper than kDeepest calls.
+// Lets the host's calls reach the helper one at a time, in the order a
+// message-driven host makes them. The calls in progress form a stack: the one
+// on top talks to the helper, or runs the host's code (its callback, a box)
+// while the helper waits.
+// - A thread with no call in progress gets in when none is; or, for a call that
+//   shows no box, while the top call runs the host's callback (a chord handed
+//   to another thread); else it waits until its deadline, handling sent
+//   messages, and answers 0, at once while a box is up.
+// - A thread with a call in progress calls in again from host code that call
+//   runs: nested, while the top call runs its callback or its box; deferred,
+//   while the bridge waits for the helper (a message sent to the thread
+//   meanwhile); refused past kDeepest calls.
+// A thread that died inside a call is found by the next one to look; what it
+// left half done is reported once (TakeAbandoned).
 #pragma once
 
 #include <windows.h>
 
 class CallGate {
  public:
-  // Calls of one thread in progress at once: a host whose callback calls in,
-  // and whose calls then bring chords again, stops there.
+  // Calls in progress at once: a host whose callback calls in, and whose calls
+  // then bring chords again, stops there.
   static const int kDeepest = 8;
+  // How often a waiting thread looks again, besides when woken.
+  static const DWORD kRecheckMs = 5;
 
-  CallGate()
-      : mutex(CreateMutexW(nullptr, FALSE, nullptr)),
-        boxShown(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  enum class Admission { kIn, kDeferred, kRefused };
+
+  CallGate();
   ~CallGate();
   CallGate(const CallGate&) = delete;
   CallGate& operator=(const CallGate&) = delete;
@@ -28,38 +34,39 @@ class CallGate {
   // One call, from its start to its return.
   class Entry {
    public:
-    // Waits to get in until the deadline (a GetTickCount64 time).
-    Entry(CallGate& gate, ULONGLONG deadline);
+    // mayShowBox: BrlInit, BrlSleep and BrlTerminate. Waits to get in at most
+    // until the deadline (a GetTickCount64 time).
+    Entry(CallGate& gate, bool mayShowBox, ULONGLONG deadline);
     ~Entry();
     Entry(const Entry&) = delete;
     Entry& operator=(const Entry&) = delete;
-    bool Admitted() const { return admitted; }
-    // The thread last inside a call died in it.
-    bool Abandoned() const { return abandoned; }
+    Admission Result() const { return admission; }
+    // Admitted with no other call in progress.
+    bool Outermost() const { return outermost; }
 
    private:
     CallGate& gate;
-    bool taken = false;
-    bool admitted = false;
-    bool abandoned = false;
-    bool underHostCode = false;  // what the call under this one was running
+    Admission admission = Admission::kRefused;
+    bool outermost = false;
   };
 
-  // The host's own code running inside the current call.
-  class HostCode {
+  // The host's callback running in the top call: other threads' calls that
+  // show no box may come in meanwhile. At its end the thread waits, handling
+  // sent messages, until those have returned.
+  class Callback {
    public:
-    explicit HostCode(CallGate& gate) : gate(gate), was(gate.hostCode) { gate.hostCode = true; }
-    ~HostCode() { gate.hostCode = was; }
-    HostCode(const HostCode&) = delete;
-    HostCode& operator=(const HostCode&) = delete;
+    explicit Callback(CallGate& gate);
+    ~Callback();
+    Callback(const Callback&) = delete;
+    Callback& operator=(const Callback&) = delete;
 
    private:
     CallGate& gate;
-    bool was;
+    int index;  // its call's frame
   };
 
-  // A message box shown inside the current call: host code that other threads'
-  // calls do not wait for.
+  // A message box shown in the top call: its own thread's calls come in
+  // nested; other threads' calls answer 0 at once.
   class Box {
    public:
     explicit Box(CallGate& gate);
@@ -68,17 +75,34 @@ class CallGate {
     Box& operator=(const Box&) = delete;
 
    private:
-    HostCode host;
     CallGate& gate;
+    int index;
   };
 
- private:
-  void Forget();
+  // True once after a thread died inside a call: the exchange it was in is
+  // to be given up. Only the thread of the top call asks.
+  bool TakeAbandoned();
 
-  HANDLE mutex;     // owned by the thread inside a call, as often as it entered
-  HANDLE boxShown;  // set while a box of the thread inside a call is on screen
-  // Changed and read by the thread that owns the mutex only.
-  int depth = 0;          // that thread's calls in progress
-  bool hostCode = false;  // the innermost call runs the host's code
-  int boxes = 0;          // boxes on screen, nested
+ private:
+  enum class Running { kBridge, kCallback, kBox };
+  struct Frame {
+    DWORD thread;
+    HANDLE handle;  // to tell when the thread died
+    Running running;
+  };
+
+  // Under the lock: whether the call's admission is decided, and how.
+  bool Decide(bool mayShowBox, Admission* admission);
+  bool HasFrame(DWORD thread) const;
+  bool BoxShown() const;
+  void Push();
+  void Pop();
+  void PopDead();
+  void Wait(ULONGLONG deadline);
+
+  CRITICAL_SECTION lock;
+  HANDLE changed;  // set whenever the stack changes; waiters also look again every kRecheckMs
+  Frame frames[kDeepest] = {};
+  int depth = 0;
+  bool abandoned = false;
 };

@@ -1,25 +1,26 @@
-// The exchange with the helper: a request, then the helper's own requests
-// answered from the host's process until its result comes: chords for the
-// host's callback (in BrlTimer only, as many as one poll can report),
-// keystrokes injected and noted while down, and at most one message box a call
-// (while the display opens: BrlInit, a wake). The callback and the box are the
-// host's own code: they may call in again, nesting an exchange. A helper that
-// breaks the protocol, misses the deadline or dies is ended, and the keys it
-// held are let go.
+// One request to the helper and its result, with what the helper asks of the
+// host's process meanwhile answered (HelperRequests): chords in BrlTimer only,
+// as many as one poll can report; at most one box a call, while the display
+// opens (BrlInit, a wake). Time in the host's callback and in a box is the
+// host's and the user's: it does not count against the request's deadline,
+// and calls made from them have deadlines of their own. A helper that breaks
+// the protocol, misses the deadline of its own exchange or dies is ended, and
+// the keys it held are let go.
 #pragma once
 
 #include "CallDeadline.h"
 #include "CallGate.h"
 #include "HelperMessage.h"
 #include "HelperProcess.h"
-#include "InjectedKeys.h"
+#include "HelperRequests.h"
 #include "SessionState.h"
 
 class HelperExchange {
  public:
-  HelperExchange(CallGate& gate, const SessionState& state) : gate(gate), state(state) {}
-  // Lets go of the held keys first; the helper ends after.
-  ~HelperExchange() { keys.ReleaseAll(); }
+  HelperExchange(CallGate& gate, const SessionState& state) : gate(gate), requests(gate, state) {}
+  // Lets go of the held keys first; the helper ends after, without handling
+  // messages: this runs at unload.
+  ~HelperExchange();
   HelperExchange(const HelperExchange&) = delete;
   HelperExchange& operator=(const HelperExchange&) = delete;
 
@@ -29,37 +30,22 @@ class HelperExchange {
   bool Call(const Message& request, CallDeadline& deadline, int* result);
   // Lets go of the keys the helper held, then ends it.
   void End();
-  // After a thread died inside an exchange: none is in progress, and the
-  // helper, left waiting in the middle of one, is ended.
-  void Abandon() {
-    open = 0;
-    quiet = false;
-    End();
-  }
+  // After a thread died inside an exchange: the helper, left waiting in the
+  // middle of it, is ended; outermost, no exchange is in progress any more.
+  void Abandon(bool outermost);
   // Exchanges in progress, nested ones included.
   int Open() const { return open; }
-  // While set, the driver's boxes are answered as the user's OK unseen.
-  void Quiet(bool on) { quiet = on; }
-  // Boxes of the driver shown so far.
-  int BoxesShown() const { return boxesShown; }
-  // A call of the host's ended that charged ms to the helper.
-  void Charge(ULONGLONG ms) { nestedMs += ms; }
+  HelperRequests& Requests() { return requests; }
   HelperProcess& Helper() { return helper; }
 
  private:
   bool Exchange(const Message& request, CallDeadline& deadline, int* result);
   bool Answer(const HelperMessage& message, CallDeadline& deadline);
-  ULONGLONG HostCode(const HelperMessage& message, int* answer);
   bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
-  bool Inject(const HelperMessage& message, int* done);
   void LogFailure(const Message& request, const CallDeadline& deadline);
 
   CallGate& gate;
-  const SessionState& state;
+  HelperRequests requests;
   HelperProcess helper;
-  InjectedKeys keys;
   int open = 0;
-  bool quiet = false;
-  int boxesShown = 0;
-  ULONGLONG nestedMs = 0;  // the helper's time in calls nested in host code
 };

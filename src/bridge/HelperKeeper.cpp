@@ -83,11 +83,11 @@ HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
     return Reached::kFailed;
   }
   if (Log::On()) LogLine().Text("helper lost: restarting it to reopen the display");
-  int shown = exchange.BoxesShown();
-  exchange.Quiet(seriesBoxed);
+  int shown = exchange.Requests().BoxesShown();
+  exchange.Requests().Quiet(seriesBoxed);
   Reached reached = Reopen(deadline, false);
-  exchange.Quiet(false);
-  seriesBoxed = reached != Reached::kHelper && (seriesBoxed || exchange.BoxesShown() != shown);
+  exchange.Requests().Quiet(false);
+  seriesBoxed = reached != Reached::kHelper && (seriesBoxed || exchange.Requests().BoxesShown() != shown);
   return reached;
 }
 

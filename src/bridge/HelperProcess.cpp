@@ -19,7 +19,7 @@ void Anchor() {}
 }  // namespace
 
 HelperProcess::~HelperProcess() {
-  Stop(2000);
+  StopAtUnload();
 }
 
 HelperProcess::Started HelperProcess::Start() {
@@ -45,20 +45,28 @@ bool HelperProcess::Alive() const {
   return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
+namespace {
+
+DWORD WaitForEnd(HANDLE process, DWORD ms, bool handleMessages) {
+  return handleMessages ? HostWait::Until(1, &process, GetTickCount64() + ms)
+                        : WaitForSingleObject(process, ms);
+}
+
+}  // namespace
+
 // The handles are let go of before the wait, so that no call made from a
 // message handled meanwhile closes them again.
-void HelperProcess::Stop(DWORD graceMs) {
+void HelperProcess::Finish(DWORD graceMs, DWORD endMs, bool handleMessages) {
   HANDLE ending = process, bound = job;
   process = nullptr;
   job = nullptr;
   channel.Close();
   if (ending) {
-    // Ended for good before the next helper starts, which may open the device;
-    // the host's thread handles sent messages meanwhile.
-    bool ended = HostWait::Until(1, &ending, GetTickCount64() + graceMs) == WAIT_OBJECT_0;
+    // Ended for good before the next helper starts, which may open the device.
+    bool ended = WaitForEnd(ending, graceMs, handleMessages) == WAIT_OBJECT_0;
     if (!ended) {
       TerminateProcess(ending, 1);
-      HostWait::Until(1, &ending, GetTickCount64() + kEndMs);
+      WaitForEnd(ending, endMs, handleMessages);
     }
     if (Log::On()) LogEnd(ending, ended);
     CloseHandle(ending);

@@ -12,7 +12,8 @@ class HelperProcess {
   static const int kPathSize = MAX_PATH * 4;
   static const int kStartTries = 3;  // attempts to start the helper process
   static const DWORD kRetryMs = 50;
-  static const DWORD kEndMs = 1000;  // for an ended helper to be gone
+  static const DWORD kEndMs = 1000;     // for an ended helper to be gone
+  static const DWORD kUnloadMs = 1000;  // for the helper to be gone at unload, in all
 
   HelperProcess() = default;
   ~HelperProcess();
@@ -26,8 +27,12 @@ class HelperProcess {
   // Waits until the helper opened the pipe, and checks it was the helper that
   // did; false when it ended first, or the deadline passed.
   bool Connect(ULONGLONG deadline);
-  // Closes the pipe, gives the helper graceMs to end by itself, then ends it.
-  void Stop(DWORD graceMs);
+  // Closes the pipe, gives the helper graceMs to end by itself, then ends it;
+  // the host's thread handles sent messages meanwhile.
+  void Stop(DWORD graceMs) { Finish(graceMs, kEndMs, true); }
+  // The same at unload, under the loader lock: no message is handled, and
+  // the waits take kUnloadMs in all.
+  void StopAtUnload() { Finish(kUnloadMs / 2, kUnloadMs / 2, false); }
   bool Running() const { return channel.IsOpen(); }
   // False once the process ended, or when none runs.
   bool Alive() const;
@@ -35,6 +40,7 @@ class HelperProcess {
   const wchar_t* Path() const { return path; }
 
  private:
+  void Finish(DWORD graceMs, DWORD endMs, bool handleMessages);
   bool Locate();
   bool OpenPipe(wchar_t* name, int size);
   bool Launch(const wchar_t* pipeName);

@@ -123,7 +123,7 @@ int BrailleDisplay::Sleep(int flag) {
 
 int BrailleDisplay::Poll() {
   if (sleeping || !port) return 0;
-  unsigned char buffer[80];
+  unsigned char buffer[kPollBytes];
   int n = port->Read(buffer, sizeof buffer, 0);
   if (n > static_cast<int>(sizeof buffer)) n = sizeof buffer;
   for (int i = 0; i < n; ++i) HandleInputByte(buffer[i]);

@@ -11,6 +11,8 @@ class BrailleDisplay {
   static const int kCells = 128;
   static const int kSettingsSize = 80;
   static const int kKeys = 512;
+  // Bytes of display input one Poll reads at most.
+  static const int kPollBytes = 80;
 
   BrailleDisplay();
   virtual ~BrailleDisplay();
