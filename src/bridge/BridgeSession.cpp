@@ -64,8 +64,9 @@ int BridgeSession::Clear() {
 }
 
 int BridgeSession::Refresh() {
-  return Perform(Describe(MessageKind::kRefresh), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return SendPlain(MessageKind::kRefresh, deadline); });
+  return Perform(
+      Describe(MessageKind::kRefresh), CallDeadline::kCallMs,
+      [&](CallDeadline& deadline) { return SendPlain(MessageKind::kRefresh, deadline); });
 }
 
 int BridgeSession::Sleep(int flag) {
@@ -79,14 +80,12 @@ int BridgeSession::Timer() {
 }
 
 int BridgeSession::Ping() {
-  return Perform(Describe(MessageKind::kTimer), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) {
-                   int result = 0;
-                   return exchange.Attached() &&
-                                  exchange.Call(Message(MessageKind::kPing), deadline, &result)
-                              ? result
-                              : 0;
-                 });
+  return Perform(Describe(MessageKind::kTimer), CallDeadline::kCallMs, [&](CallDeadline& deadline) {
+    int result = 0;
+    return exchange.Attached() && exchange.Call(Message(MessageKind::kPing), deadline, &result)
+               ? result
+               : 0;
+  });
 }
 
 // The answer the driver gives between calls: an empty poll for BrlTimer, 1 for
@@ -111,8 +110,9 @@ int BridgeSession::Defer(const DeferredCall& call) {
                                                    : LastResult(call.kind);
   DeferredCalls::Kept how = deferred.Keep(kept);
   if (Log::On()) {
-    LogLine().Text(CallName(call.kind))
-        .Text(how == DeferredCalls::Kept::kAdded      ? " deferred to the end of the call in progress"
+    LogLine()
+        .Text(CallName(call.kind))
+        .Text(how == DeferredCalls::Kept::kAdded ? " deferred to the end of the call in progress"
               : how == DeferredCalls::Kept::kReplaced ? " deferred, replacing the last row deferred"
                                                       : " dropped: too many calls deferred");
   }
@@ -131,8 +131,12 @@ void BridgeSession::CarryDeferred() {
   while (deferred.Take(&call)) {
     int result = Carry(call);
     if (result != call.answered && Log::On()) {
-      LogLine().Text(CallName(call.kind)).Text(" deferred: answered ").Number(call.answered)
-          .Text(", the driver answered ").Number(result);
+      LogLine()
+          .Text(CallName(call.kind))
+          .Text(" deferred: answered ")
+          .Number(call.answered)
+          .Text(", the driver answered ")
+          .Number(result);
     }
   }
 }

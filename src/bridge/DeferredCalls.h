@@ -11,9 +11,9 @@
 
 struct DeferredCall {
   MessageKind kind = MessageKind::kDisplay;
-  int value = 0;         // the cell count, or BrlSleep's flag
-  bool cells = false;    // whether the host gave cells
-  int answered = 0;      // what the host was told
+  int value = 0;       // the cell count, or BrlSleep's flag
+  bool cells = false;  // whether the host gave cells
+  int answered = 0;    // what the host was told
   unsigned char row[BrailleDisplay::kCells] = {};
 };
 

@@ -87,7 +87,8 @@ HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
   exchange.Requests().Quiet(seriesBoxed);
   Reached reached = Reopen(deadline, false);
   exchange.Requests().Quiet(false);
-  seriesBoxed = reached != Reached::kHelper && (seriesBoxed || exchange.Requests().BoxesShown() != shown);
+  seriesBoxed =
+      reached != Reached::kHelper && (seriesBoxed || exchange.Requests().BoxesShown() != shown);
   return reached;
 }
 
