@@ -88,10 +88,8 @@ int BridgeSession::Ping() {
   });
 }
 
-// The answer the driver gives between calls: an empty poll for BrlTimer, 1 for
-// BrlSleep, 0 for BrlTerminate; for the row's calls, 1 while a display is open
-// and awake, else what the driver last answered. BrlInit is refused: only the
-// display can tell its answer.
+// BrlInit is refused: only the display can tell its answer. BrlTimer answers
+// as an empty poll: the keys wait in the display for the next one.
 int BridgeSession::Defer(const DeferredCall& call) {
   if (call.kind == MessageKind::kInit) {
     if (Log::On()) LogLine().Text("BrlInit refused: made while the bridge was busy with a call");
@@ -102,12 +100,7 @@ int BridgeSession::Defer(const DeferredCall& call) {
     return 0;
   }
   DeferredCall kept = call;
-  bool rowCall = call.kind != MessageKind::kSleep && call.kind != MessageKind::kTerminate;
-  bool awake = state.session && !state.sleeping && !keeper.GivenUp();
-  kept.answered = call.kind == MessageKind::kSleep ? 1
-                  : !rowCall                       ? 0
-                  : awake                          ? 1
-                                                   : LastResult(call.kind);
+  kept.answered = Expected(call);
   DeferredCalls::Kept how = deferred.Keep(kept);
   if (Log::On()) {
     LogLine()
@@ -117,6 +110,21 @@ int BridgeSession::Defer(const DeferredCall& call) {
                                                       : " dropped: too many calls deferred");
   }
   return how == DeferredCalls::Kept::kDropped ? 0 : kept.answered;
+}
+
+// What the driver answers between calls: BrlSleep 1, BrlTerminate 0; with the
+// display open and awake, 1 but for cells missing where the driver would read
+// some; otherwise what the driver last answered a call of that kind.
+int BridgeSession::Expected(const DeferredCall& call) {
+  if (call.kind == MessageKind::kSleep) return 1;
+  if (call.kind == MessageKind::kTerminate) return 0;
+  if (!state.session || state.sleeping || keeper.GivenUp()) return LastResult(call.kind);
+  int count = state.opened & 0xFF, status = state.opened >> 8;
+  int room = call.kind == MessageKind::kDisplay ? BrailleDisplay::kCells - status : status;
+  bool reads = call.value > 0 && room > 0;
+  if (call.kind == MessageKind::kDisplay && count == 0) return 1;
+  bool cellsCall = call.kind == MessageKind::kDisplay || call.kind == MessageKind::kDisplayStatus;
+  return cellsCall && reads && !call.cells ? 0 : 1;
 }
 
 int BridgeSession::Refuse(MessageKind kind) {
@@ -175,6 +183,7 @@ int BridgeSession::Open(const char* settings, KeyCallback callback, CallDeadline
   int result = 0;
   if (exchange.Call(state.InitRequest(), deadline, &result) && SessionState::Plausible(result)) {
     state.session = state.session || result != 0;
+    if (result != 0) state.opened = result;
     return result;
   }
   exchange.End();

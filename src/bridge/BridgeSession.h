@@ -52,6 +52,7 @@ class BridgeSession {
     return result;
   }
   int Defer(const DeferredCall& call);
+  int Expected(const DeferredCall& call);
   static int Refuse(MessageKind kind);
   void CarryDeferred();
   int Carry(const DeferredCall& call);

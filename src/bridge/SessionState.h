@@ -28,6 +28,7 @@ class SessionState {
   char settings[BrailleDisplay::kSettingsSize] = {};
   int sleeping = 0;
   bool session = false;  // a BrlInit succeeded, and no BrlTerminate since
+  int opened = 0;        // what the last BrlInit that succeeded answered
 
  private:
   unsigned char row[BrailleDisplay::kCells] = {};

@@ -143,6 +143,53 @@ Call AnyCall(Random& random) {
   return random.Pick(calls);
 }
 
+// A chord, then characters typed right after it, all due at once. One chord
+// only: how polls divide the events depends on the clock, and a second chord
+// read by a poll inside the first one's callback reports other keys.
+std::string EpisodeScript(Random& random) {
+  const int characters[] = {'a', 'Z', '5', ' ', '.', 0xE9};
+  std::string script = Event(3, 3, DisplayKeyCode(random, 3));
+  for (int n = 1 + random.Below(3); n > 0; --n) script += Event(1, 3, random.Pick(characters));
+  return script;
+}
+
+Episode MakeEpisode(Random& random, const SessionPlan& plan) {
+  const Host hosts[] = {Host::kMessages, Host::kDialog, Host::kHandOff};
+  const Call rowCalls[] = {Call::kDisplay, Call::kDisplay, Call::kDisplayStatus, Call::kClear,
+                           Call::kRefresh};
+  Episode episode;
+  episode.host = random.Pick(hosts);
+  int calls = episode.host == Host::kMessages ? 3 + random.Below(30) : 1 + random.Below(3);
+  for (; calls > 0; --calls) episode.calls.push_back(MakeStep(random, plan, random.Pick(rowCalls)));
+  // The dialog shows one row, sent once however often it is shown; now and
+  // then it stays open past a call's deadline.
+  if (episode.host == Host::kDialog) episode.calls[0].call = Call::kDisplay;
+  episode.dialogMs = random.Percent(10) ? 3500 : 50 + random.Below(400);
+  return episode;
+}
+
+// Host behaviours in a session whose display library is there: each episode
+// opens the display afresh, awake, with a script of its own.
+void AddEpisodes(Random& random, SessionPlan& plan) {
+  if (plan.folder != SessionPlan::kPresent || !random.Percent(40)) return;
+  plan.scripts.push_back(EpisodeScript(random));
+  plan.settings.push_back({false, "log=" + plan.LogName() + ";keys=" +
+                                      plan.ScriptName(static_cast<int>(plan.scripts.size()) - 1)});
+  for (int n = 1 + random.Below(2); n > 0; --n) {
+    Step close = MakeStep(random, plan, Call::kTerminate);
+    Step open = MakeStep(random, plan, Call::kInit);
+    open.settings = static_cast<int>(plan.settings.size()) - 1;
+    open.callback = true;
+    Step wake = MakeStep(random, plan, Call::kSleep);
+    wake.value = 0;
+    Step play = MakeStep(random, plan, Call::kEpisode);
+    play.value = static_cast<int>(plan.episodes.size());
+    plan.episodes.push_back(MakeEpisode(random, plan));
+    size_t at = random.Below(static_cast<int>(plan.steps.size()) + 1);
+    plan.steps.insert(plan.steps.begin() + at, {close, open, wake, play});
+  }
+}
+
 }  // namespace
 
 SessionPlan::SessionPlan(uint32_t seed) : seed(seed) {
@@ -174,6 +221,7 @@ SessionPlan::SessionPlan(uint32_t seed) : seed(seed) {
     onChord.push_back(MakeStep(random, *this, random.Pick(duringChord)));
   }
   onMarker = MakeStep(random, *this, random.Pick(onLastChord));
+  AddEpisodes(random, *this);
 }
 
 std::string SessionPlan::LogName() const {

@@ -18,7 +18,8 @@ enum class Call {
   kClear,
   kRefresh,
   kSleep,
-  kTimer
+  kTimer,
+  kEpisode
 };
 
 struct Step {
@@ -28,7 +29,21 @@ struct Step {
   int offset = 0;          // kDisplay, kDisplayStatus: the cells at SessionPlan::cells + offset,
   bool nullCells = false;  // or none
   int count = 0;
-  int value = 0;  // kSleep
+  int value = 0;  // kSleep; kEpisode: index into SessionPlan::episodes
+};
+
+// A stretch of the session played as a message-driven screen reader plays it:
+// its thread polls from a timer and idles in GetMessage, while
+enum class Host {
+  kMessages,  // another thread sends it messages whose handlers show rows;
+  kDialog,    // a chord opens a dialog whose loop shows a row and polls;
+  kHandOff    // each chord is handed to a second thread, which shows rows.
+};
+
+struct Episode {
+  Host host = Host::kMessages;
+  std::vector<Step> calls;  // the handlers' calls (kMessages, kHandOff)
+  int dialogMs = 0;         // how long the dialog stays open (kDialog)
 };
 
 struct SettingsString {
@@ -57,6 +72,7 @@ class SessionPlan {
   std::vector<SettingsString> settings;
   std::vector<Step> steps;
   std::vector<Step> onChord;  // the callback's call on its n-th chord (kNone: none)
-  Step onMarker;              // and on the marker key's chord
+  std::vector<Episode> episodes;
+  Step onMarker;  // and on the marker key's chord
   unsigned char cells[kCellBytes] = {};
 };

@@ -1,5 +1,6 @@
 #include "SessionRunner.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <wchar.h>
 // After windows.h, which it needs.
@@ -20,7 +21,7 @@ void WriteFile(const std::string& name, const std::string& text) {
 
 const char* CallName(Call call) {
   const char* names[] = {"none",  "Init",    "Terminate", "Display", "DisplayStatus",
-                         "Clear", "Refresh", "Sleep",     "Timer"};
+                         "Clear", "Refresh", "Sleep",     "Timer",   "Episode"};
   return names[static_cast<int>(call)];
 }
 
@@ -113,9 +114,25 @@ int SessionRunner::Invoke(const Step& step) {
       return driver.Sleep(step.value);
     case Call::kTimer:
       return Drain();
+    case Call::kEpisode: {
+      HostEpisode played(plan->episodes[step.value], *this);
+      episode = &played;
+      int result = played.Play();
+      episode = nullptr;
+      return result;
+    }
     default:
       return 0;
   }
+}
+
+void SessionRunner::Note(const char* format, ...) {
+  char text[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  transcript->Line("%s", text);
 }
 
 // BrlTimer until a call delivers no key event: all of a script's events are
@@ -148,6 +165,14 @@ void SessionRunner::Describe(const Step& step, const SessionPlan& plan, char* te
     case Call::kSleep:
       snprintf(text, size, "Sleep(%d)", step.value);
       break;
+    case Call::kEpisode: {
+      const Episode& episode = plan.episodes[step.value];
+      const char* hosts[] = {"Messages", "Dialog", "HandOff"};
+      snprintf(text, size, "%s(%zu calls%s)", hosts[static_cast<int>(episode.host)],
+               episode.calls.size(),
+               episode.host == Host::kDialog && episode.dialogMs > 3000 ? ", past a deadline" : "");
+      break;
+    }
     default:
       snprintf(text, size, "%s()", CallName(step.call));
   }
@@ -157,6 +182,12 @@ void SessionRunner::Describe(const Step& step, const SessionPlan& plan, char* te
 int __stdcall SessionRunner::OnChord(int code, int param) {
   SessionRunner* runner = current;
   runner->transcript->Line("chord %08X %d", static_cast<unsigned>(code), param);
+  if (runner->episode) {
+    runner->transcript->Enter();
+    runner->episode->OnChord();
+    runner->transcript->Leave();
+    return 0;
+  }
   const Step* step = nullptr;
   if (static_cast<unsigned>(code) == (0x80000000u | SessionPlan::kMarkerKey)) {
     step = &runner->plan->onMarker;

@@ -11,6 +11,7 @@
 
 #include "../../../src/loader/DriverModule.h"
 #include "DeviceLog.h"
+#include "HostEpisode.h"
 #include "SessionPlan.h"
 #include "Transcript.h"
 
@@ -19,11 +20,21 @@ class SessionRunner {
   SessionRunner(const wchar_t* folder, Transcript* transcript);
   void Run(const SessionPlan& plan);
 
+  // For the session's episodes (HostEpisode): one call and its result, its
+  // description, a line of the transcript, the driver, the device's log.
+  int Invoke(const Step& step);
+  void Describe(const Step& step, char* text, size_t size) const {
+    Describe(step, *plan, text, size);
+  }
+  void Note(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  DriverModule& Driver() { return driver; }
+  Transcript& Out() { return *transcript; }
+  DeviceLog& Log() { return log; }
+
  private:
   void Prepare(const SessionPlan& plan);
   void Finish(const SessionPlan& plan);
   void Perform(const Step& step);
-  int Invoke(const Step& step);
   int Drain();
   static void Describe(const Step& step, const SessionPlan& plan, char* text, size_t size);
   static int __stdcall OnChord(int code, int param);
@@ -37,4 +48,5 @@ class SessionRunner {
   DriverModule driver;
   DeviceLog log;
   size_t chords = 0;
+  HostEpisode* episode = nullptr;  // the one being played
 };
