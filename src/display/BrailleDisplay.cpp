@@ -154,16 +154,18 @@ void BrailleDisplay::ReleaseDisplayKey(int index) {
 void BrailleDisplay::ReportChord() {
   DWORD code = 0;
   DWORD param = 0;
+  int keys = 0;
   for (int word = 0; word < kKeys; word += 8) {
     uint64_t held;
     memcpy(&held, keyDown + word, sizeof held);
     if (!held) continue;  // eight keys up at once: the usual case
     for (int i = word; i < word + 8; ++i) {
       if (keyDown[i]) AddToChord(i, &code, &param);
+      keys += keyDown[i];
     }
   }
   if (code == 0 || !keyCallback) return;
-  if (Log::On()) LogChord(code, param);
+  if (Log::On()) LogChord(code, param, keys);
   keyCallback(static_cast<int>(code | 0x80000000u), static_cast<int>(param));
 }
 
@@ -185,7 +187,11 @@ void BrailleDisplay::AddToChord(int i, DWORD* code, DWORD* param) {
 }
 
 // Out of line: the line's buffer stays off ReportChord's frame, which calls the
-// host's callback.
-void BrailleDisplay::LogChord(DWORD code, DWORD param) {
-  LogLine().Text("chord ").Hex(code | 0x80000000u).Text(" param ").Number(static_cast<long>(param));
+// host's callback. A host may take chords as braille typed on the display's
+// keys: the code only when typed text is logged.
+void BrailleDisplay::LogChord(DWORD code, DWORD param, int keys) {
+  LogLine line;
+  line.Text("chord of ").Number(keys).Text(keys == 1 ? " key" : " keys");
+  if (Log::Typed())
+    line.Text(": ").Hex(code | 0x80000000u).Text(" param ").Number(static_cast<long>(param));
 }

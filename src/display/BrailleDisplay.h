@@ -68,7 +68,7 @@ class BrailleDisplay {
  private:
   bool opening = false;
   static void AddToChord(int i, DWORD* code, DWORD* param);
-  static void LogChord(DWORD code, DWORD param);
+  static void LogChord(DWORD code, DWORD param, int keys);
   int StatusCells() const;
   int SendIfChanged(int compareLength, bool refresh);
 };

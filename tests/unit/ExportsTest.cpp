@@ -141,8 +141,9 @@ struct Secrets {
   unsigned char character;
   unsigned char virtualKey;
   unsigned char cell;
+  unsigned char displayKey;  // a chord a host may read as braille typed
 };
-const Secrets kPlain = {'a', VK_LEFT, 0x11};
+const Secrets kPlain = {'a', VK_LEFT, 0x11, 1};
 const wchar_t kLocal[] = L"C:\\Users\\u\\AppData\\Local";
 const wchar_t kLogFile[] = L"C:\\Users\\u\\AppData\\Local\\brlvelt\\brlvelt.log";
 std::string chords;
@@ -170,9 +171,12 @@ std::string Session(const Secrets& secrets) {
   std::string seen = std::to_string(BrlInit("cells=40", OnKey));
   BrlTerminate();
   library.cellCount = 40;
-  library.events = {
-      {9, 0, 0},    {9, 0, 0},   {1, 0x03, secrets.character}, {2, 0x03, secrets.virtualKey},
-      {3, 0x02, 1}, {3, 0x01, 1}};
+  library.events = {{9, 0, 0},
+                    {9, 0, 0},
+                    {1, 0x03, secrets.character},
+                    {2, 0x03, secrets.virtualKey},
+                    {3, 0x02, secrets.displayKey},
+                    {3, 0x01, secrets.displayKey}};
   seen += std::to_string(BrlInit("cells=40", OnKey));
   unsigned char row[40];
   memset(row, secrets.cell, sizeof row);
@@ -196,9 +200,10 @@ TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
     const char* secret;
     Secrets other;
     bool shownAtSecondLevel;
-  } cases[] = {{"typed character", {'z', VK_LEFT, 0x11}, true},
-               {"virtual key", {'a', VK_RIGHT, 0x11}, true},
-               {"cell", {'a', VK_LEFT, 0xEE}, false}};
+  } cases[] = {{"typed character", {'z', VK_LEFT, 0x11, 1}, true},
+               {"virtual key", {'a', VK_RIGHT, 0x11, 1}, true},
+               {"cell", {'a', VK_LEFT, 0xEE, 1}, false},
+               {"chord", {'a', VK_LEFT, 0x11, 9}, true}};
   StartLog({{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", kLocal}});
   Session(kPlain);  // layouts learned before the sessions compared
   std::string log = fake::files().files[kLogFile];
@@ -217,7 +222,7 @@ TEST(Log, TheDefaultLevelKeepsTypedTextKeyCodesAndCellsOut) {
   for (const char* event :
        {"layout 0x04090409 learned, KLID 0x00000409, ", "character: key, layout 0x04090409\r\n",
         "BrlInit \"cells=40\"\r\n", "box \"Le terminal braille n'est pas allum\\xE9\"",
-        "LongueurBarette -> 40", "key type 1 flags 0x03", "chord 0x80000001 param 0",
+        "LongueurBarette -> 40", "key type 1 flags 0x03", "chord of 1 key\r\n",
         "LectureClavier answered 9\r\n", "LectureClavier answered: 1 more times", " sleep\r\n",
         " wake\r\n", "Fermeture"}) {
     EXPECT_NE(std::string::npos, log.find(event)) << event << " missing from\n" << log;
