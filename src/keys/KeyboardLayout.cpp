@@ -69,6 +69,7 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
   if (!stateKept || !NoDeadKeyPending(handle)) {
     if (Log::On()) LogUnlearned(handle, stateKept);
     unlearned.handle = handle;
+    unlearned.lookupOnly = !stateKept;
     unlearned.shiftClearsCapsLock = shiftClears;
     unlearned.LearnModifiers(handle);
     return unlearned;

@@ -41,6 +41,9 @@ class KeyboardLayout {
   static const KeyboardLayout& Of(HKL handle);
 
   HKL Handle() const { return handle; }
+  // Not learned since this Windows cannot look at a key without taking a
+  // pending accent: only plain lookups may find keys (LookedUpKey).
+  bool LookupOnly() const { return lookupOnly; }
   // Whether Shift turns Caps Lock off, as read when the layout was learned.
   bool ShiftClearsCapsLock() const { return shiftClearsCapsLock; }
   const ModifierScans& Modifiers() const { return modifiers; }
@@ -87,6 +90,7 @@ class KeyboardLayout {
 
   HKL handle = nullptr;
   bool learned = false;
+  bool lookupOnly = false;
   bool shiftClearsCapsLock = false;
   ModifierScans modifiers = {};
   BYTE spaceScan = 0;

@@ -6,6 +6,7 @@
 #include "../log/LogLine.h"
 #include "DeadKeyTable.h"
 #include "KeyState.h"
+#include "LookedUpKey.h"
 
 TypingPlan TypingPlan::For(unsigned char ch) {
   const KeyboardLayout& layout = KeyboardLayout::Foreground();
@@ -21,6 +22,9 @@ TypingPlan TypingPlan::For(unsigned char ch) {
   if (MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1) != 1) wide = 0;
   bool control = ch < 0x20 || ch == 0x7F;
   plan.key = control ? ControlKey(layout, ch, capsLock) : layout.KeyFor(wide, capsLock);
+  if (!control && !plan.key.vk && layout.LookupOnly()) {
+    plan.key = LookedUpKey::For(ch, layout.Handle(), capsLock);
+  }
   plan.route = control ? kControlKey : kKey;
   if (plan.key.vk) return plan;
   plan.route = kDeadKeyAndSpace;

@@ -3,8 +3,10 @@
 // Any other, in this order: for an accented letter of the dead-key table, its
 // accent's dead key and then its base letter, where the layout confirmed that
 // they compose to exactly that letter; else the character's own key on any
-// level; else, for an accent whose only key is dead, that dead key and a space.
-// Failing these, Unicode input. Caps Lock never changes the text: each key and
+// level; else, for an accent whose only key is dead, that dead key and a space;
+// on a layout that could not be learned before Windows 10 1607, the key plain
+// lookups find where it cannot type something else (LookedUpKey). Failing
+// these, Unicode input. Caps Lock never changes the text: each key and
 // level is the one that types the character with Caps Lock as it is, and while
 // Caps Lock is on none needs Shift where Windows is set to let Shift turn Caps
 // Lock off. The dead key is struck before the held key, which stays down while

@@ -228,6 +228,9 @@ struct TextProof {
   int characters = 0;
   int sentences = 0;
   int failures = 0;
+  bool windows7 = false;  // typed as before Windows 10 1607: layouts only looked up
+  int byKey = 0;          // single characters with Caps Lock off, by their keys
+  int byUnicode = 0;      // and as Unicode input
   std::string examples;
 };
 
@@ -267,16 +270,24 @@ void Check(const std::string& name, HKL layout, int lockState, const std::string
            TextProof& proof) {
   bool capsLock = lockState > 0;
   NewSession();
+  if (proof.windows7) {
+    fake::win().versionMajor = 6;
+    fake::win().versionMinor = 1;
+    fake::win().versionBuild = 7601;
+  }
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
   fake::SetShiftClearsCapsLock(lockState == 2);
-  bool byKey = text.size() == 1 && TypedByOneKey(layout, lockState, Wide(text)[0]);
+  // Before 1607 Space always has its key; from 1607 whatever one key types.
+  bool byKey = text.size() == 1 &&
+               (proof.windows7 ? text == " " : TypedByOneKey(layout, lockState, Wide(text)[0]));
   for (char ch : text) {
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
   }
   const fake::Windows& w = fake::win();
   bool unicode = !fake::Calls({"SendInput"}).empty();
+  if (text.size() == 1 && lockState == 0) ++(unicode ? proof.byUnicode : proof.byKey);
   if (w.typed == Wide(text) && w.keysDown.empty() && !w.pendingDead && w.capsLock == capsLock &&
       !(byKey && unicode)) {
     return;
@@ -308,12 +319,22 @@ void TypeEverything(const std::string& name, HKL layout, TextProof& proof) {
   }
 }
 
+const char* Windows(const TextProof& proof) {
+  return proof.windows7 ? "Windows 7" : "Windows 10";
+}
+
 TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryHandMadeLayout) {
-  TextProof proof;
-  for (const auto& [name, layout] : kHandMadeLayouts) TypeEverything(name, layout, proof);
-  printf("Hand-made layouts: %d characters and %d sentences in %d lock states; %d failures\n",
-         proof.characters, proof.sentences, kLockStates, proof.failures);
-  EXPECT_EQ(0, proof.failures) << proof.examples;
+  for (bool windows7 : {false, true}) {
+    TextProof proof;
+    proof.windows7 = windows7;
+    for (const auto& [name, layout] : kHandMadeLayouts) TypeEverything(name, layout, proof);
+    printf(
+        "Hand-made layouts, %s: %d characters and %d sentences in %d lock states; %d "
+        "failures; with Caps Lock off %d characters by key, %d as Unicode input\n",
+        Windows(proof), proof.characters, proof.sentences, kLockStates, proof.failures, proof.byKey,
+        proof.byUnicode);
+    EXPECT_EQ(0, proof.failures) << Windows(proof) << "\n" << proof.examples;
+  }
 }
 
 // The layouts of the XKB database listed in tests/layouts/xkb-latin.txt.
@@ -322,8 +343,7 @@ TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryXkbLayout) {
   list.replace(list.rfind("unit/"), std::string::npos, "layouts/xkb-latin.txt");
   FILE* file = fopen(list.c_str(), "r");
   ASSERT_NE(nullptr, file) << list;
-  TextProof proof;
-  int layouts = 0;
+  std::vector<std::pair<std::string, HKL>> compiled;
   std::string skipped;
   char line[256], layout[64], variant[64];
   while (fgets(line, sizeof line, file)) {
@@ -336,18 +356,24 @@ TEST(KeyboardTest, EveryCharacterArrivesAsItselfOnEveryXkbLayout) {
       skipped += " " + name;
       continue;
     }
-    ++layouts;
-    TypeEverything(name, handle, proof);
+    compiled.push_back({name, handle});
   }
   fclose(file);
-  printf(
-      "XKB layouts: %d typed, not compiled:%s; %d characters and %d sentences in %d lock "
-      "states; %d failures\n",
-      layouts, skipped.empty() ? " none" : skipped.c_str(), proof.characters, proof.sentences,
-      kLockStates, proof.failures);
-  EXPECT_GE(layouts, 60);
+  EXPECT_GE(compiled.size(), 60u);
   EXPECT_EQ(nullptr, fake::XkbLayout("no-such-layout", "")) << "reported, not a crash";
-  EXPECT_EQ(0, proof.failures) << proof.examples;
+  for (bool windows7 : {false, true}) {
+    TextProof proof;
+    proof.windows7 = windows7;
+    for (const auto& [name, handle] : compiled) TypeEverything(name, handle, proof);
+    printf(
+        "XKB layouts, %s: %zu typed, not compiled:%s; %d characters and %d sentences in %d "
+        "lock states; %d failures; with Caps Lock off %d characters by key, %d as Unicode "
+        "input\n",
+        Windows(proof), compiled.size(), skipped.empty() ? " none" : skipped.c_str(),
+        proof.characters, proof.sentences, kLockStates, proof.failures, proof.byKey,
+        proof.byUnicode);
+    EXPECT_EQ(0, proof.failures) << Windows(proof) << "\n" << proof.examples;
+  }
 }
 
 TEST(KeyboardTest, DownOfExactlyOnePresses) {
