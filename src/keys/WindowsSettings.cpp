@@ -30,16 +30,19 @@ bool WindowsSettings::ShiftClearsCapsLock() {
   return shiftClearsCapsLock == kYes;
 }
 
-// ntdll is loaded in every process. Without RtlGetVersion the answer is no.
-bool WindowsSettings::ReadKeyboardStateKept() {
+// ntdll is loaded in every process.
+bool WindowsSettings::RunningVersion(RTL_OSVERSIONINFOW* version) {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   FARPROC proc = ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
-  if (!proc) return false;
-  RTL_OSVERSIONINFOW version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  if (reinterpret_cast<GetVersionProc>(reinterpret_cast<void (*)()>(proc))(&version) != 0) {
-    return false;
-  }
+  *version = {};
+  version->dwOSVersionInfoSize = sizeof *version;
+  return proc && reinterpret_cast<GetVersionProc>(reinterpret_cast<void (*)()>(proc))(version) == 0;
+}
+
+// Without RtlGetVersion the answer is no.
+bool WindowsSettings::ReadKeyboardStateKept() {
+  RTL_OSVERSIONINFOW version;
+  if (!RunningVersion(&version)) return false;
   if (version.dwMajorVersion != 10) return version.dwMajorVersion > 10;
   return version.dwMinorVersion > 0 || version.dwBuildNumber >= 14393;
 }

@@ -21,6 +21,8 @@ class WindowsSettings {
   static bool ShiftClearsCapsLock();
   // Reads the Shift setting again and returns it.
   static bool ReadShiftClearsCapsLock();
+  // The running Windows' version from RtlGetVersion; false where there is none.
+  static bool RunningVersion(RTL_OSVERSIONINFOW* version);
 
  private:
   static bool ReadKeyboardStateKept();

@@ -4,6 +4,7 @@ namespace {
 
 HWND ownWindow = nullptr;
 volatile LONG blocked = 0;
+volatile LONG typing = 0;
 bool letDown[256];  // injected keys let through down, by virtual key
 
 }  // namespace
@@ -11,12 +12,17 @@ bool letDown[256];  // injected keys let through down, by virtual key
 InjectionGuard::InjectionGuard(HWND own) {
   ownWindow = own;
   InterlockedExchange(&blocked, 0);
+  InterlockedExchange(&typing, 1);
   ZeroMemory(letDown, sizeof letDown);
   hook = SetWindowsHookExW(WH_KEYBOARD_LL, OnKey, GetModuleHandleW(nullptr), 0);
 }
 
 InjectionGuard::~InjectionGuard() {
   if (hook) UnhookWindowsHookEx(hook);
+}
+
+void InjectionGuard::Release() {
+  InterlockedExchange(&typing, 0);
 }
 
 bool InjectionGuard::Blocked() {
@@ -29,7 +35,8 @@ bool InjectionGuard::Blocked() {
 // up types nothing.
 LRESULT CALLBACK InjectionGuard::OnKey(int code, WPARAM wParam, LPARAM lParam) {
   const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-  if (code == HC_ACTION && (key->flags & LLKHF_INJECTED)) {
+  if (code == HC_ACTION && (key->flags & LLKHF_INJECTED) &&
+      InterlockedCompareExchange(&typing, 0, 0)) {
     bool& down = letDown[key->vkCode & 0xFF];
     bool up = (key->flags & LLKHF_UP) != 0;
     if (GetForegroundWindow() != ownWindow && !(up && down)) {

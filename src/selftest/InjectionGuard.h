@@ -2,7 +2,9 @@
 // self-test's window lets no injected key event through unless that window is
 // the foreground window: whatever the driver sends after another window took
 // the focus is dropped there, before it reaches any application, except the
-// release of a key pressed in the window. Removed when it goes out of scope.
+// release of a key pressed in the window. Once the typing is over (Release) it
+// drops nothing, so that other programs' injected keys (an on-screen
+// keyboard's, a screen reader's) pass; removed when it goes out of scope.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +18,8 @@ class InjectionGuard {
   InjectionGuard& operator=(const InjectionGuard&) = delete;
 
   bool Installed() const { return hook != nullptr; }
-  // The hook stays until the process ends, for a driver thread that never
-  // returned.
-  void KeepUntilExit() { hook = nullptr; }
+  // Typing is over: nothing is dropped from now on.
+  static void Release();
   // True once an injected key event was dropped.
   static bool Blocked();
 

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include "../keys/WindowsSettings.h"
+
 namespace {
 
 template <typename Proc>
@@ -16,50 +18,27 @@ Proc NtdllProc(const char* name) {
 // RtlGetVersion answers with the real version, where GetVersionEx answers what
 // the program's manifest declares it was tested on.
 std::string SystemFacts::WindowsVersion() {
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  auto getVersion = NtdllProc<LONG(WINAPI*)(OSVERSIONINFOW*)>("RtlGetVersion");
+  RTL_OSVERSIONINFOW info;
   char text[96] = "Windows (version unknown)";
-  if (getVersion && getVersion(&info) == 0) {
+  if (WindowsSettings::RunningVersion(&info)) {
     snprintf(text, sizeof text, "Windows %lu.%lu.%lu", info.dwMajorVersion, info.dwMinorVersion,
              info.dwBuildNumber);
   }
   std::string version = text;
   auto wineVersion = NtdllProc<const char*(CDECL*)()>("wine_get_version");
   if (wineVersion) version += std::string(" (Wine ") + wineVersion() + ")";
-  return version;
+  return version + (WindowsSettings::KeyboardStateKept()
+                        ? "; the driver learns each layout"
+                        : "; before 10 1607: the driver only looks keys up");
 }
 
 std::string SystemFacts::ShiftLockSetting() {
-  DWORD attributes = 0;
-  bool found = KeyboardAttributes(&attributes);
-  char value[16] = "not set";
-  if (found) snprintf(value, sizeof value, "0x%08lX", attributes);
-  char text[128];
-  snprintf(text, sizeof text,
-           "Shift turns Caps Lock off: %s (HKCU\\Keyboard Layout\\Attributes %s)",
-           attributes & KLF_SHIFTLOCK ? "yes" : "no", value);
-  return text;
+  return std::string("Shift turns Caps Lock off: ") + (ShiftTurnsCapsLockOff() ? "yes" : "no") +
+         " (HKCU\\Keyboard Layout\\Attributes, as the driver reads it)";
 }
 
 bool SystemFacts::ShiftTurnsCapsLockOff() {
-  DWORD attributes = 0;
-  return KeyboardAttributes(&attributes) && (attributes & KLF_SHIFTLOCK);
-}
-
-bool SystemFacts::KeyboardAttributes(DWORD* attributes) {
-  HKEY key;
-  DWORD size = sizeof *attributes, type = 0;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Keyboard Layout", 0, KEY_QUERY_VALUE, &key) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  bool found = RegQueryValueExW(key, L"Attributes", nullptr, &type,
-                                reinterpret_cast<BYTE*>(attributes), &size) == ERROR_SUCCESS &&
-               type == REG_DWORD;
-  RegCloseKey(key);
-  if (!found) *attributes = 0;
-  return found;
+  return WindowsSettings::ReadShiftClearsCapsLock();
 }
 
 bool SystemFacts::UnderWine() {

@@ -8,16 +8,11 @@
 
 class SystemFacts {
  public:
-  // "Windows 10.0.19045", with Wine's version when it runs under Wine.
+  // "Windows 10.0.19045", with Wine's version when it runs under Wine, and how
+  // the driver types there; both as the driver's own code reads them.
   static std::string WindowsVersion();
-  // Whether Shift turns Caps Lock off: the user's KLF_SHIFTLOCK attribute, as a
-  // sentence with the registry value it comes from.
+  // Whether Shift turns Caps Lock off, as the driver reads and acts on it.
   static std::string ShiftLockSetting();
-  // The same, as the KLF_SHIFTLOCK bit alone.
   static bool ShiftTurnsCapsLockOff();
   static bool UnderWine();
-
- private:
-  // HKCU\Keyboard Layout\Attributes, false when it is not set.
-  static bool KeyboardAttributes(DWORD* attributes);
 };

@@ -13,8 +13,10 @@ namespace {
 // too slow and the next one goes on.
 const DWORD kLimitMs = 30000;
 // How long the driver's thread may take to return from BrlTimer and BrlTerminate
-// once asked to stop.
+// once asked to stop; for the first second of it, the keys it might still send
+// to another window are dropped.
 const DWORD kFinishMs = 10000;
+const DWORD kDropMs = 1000;
 
 // Why typing must stop at once, or null.
 const char* StopReason(TypingWindow::State state) {
@@ -35,7 +37,7 @@ Outcome TypingRun::Run(Layout& layout, bool capsLock) {
   std::string failure = Prepare(layout, capsLock);
   if (!failure.empty()) return {Outcome::kNotRun, failure};
   Outcome outcome = Type();
-  return outcome.kind == Outcome::kRight ? Compare(capsLock) : outcome;
+  return outcome.kind == Outcome::kRight ? Compare(layout.handle, capsLock) : outcome;
 }
 
 // Empty when the window is in front with the layout active and Caps Lock as asked.
@@ -69,9 +71,10 @@ Outcome TypingRun::Type() {
   // BrlTerminate lets go of any key the driver still holds; the hook lets
   // only those releases reach another window.
   worker.Stop();
-  window.Pump(kFinishMs, worker.Handle());
+  window.Pump(kDropMs, worker.Handle());
+  InjectionGuard::Release();
+  if (!worker.Ended()) window.Pump(kFinishMs - kDropMs, worker.Handle());
   if (!worker.Ended()) {
-    guard.KeepUntilExit();  // the stuck thread may still type
     return {Outcome::kStuck, "stopped: the driver did not return from BrlTimer or BrlTerminate"};
   }
   window.Pump(50);
@@ -96,7 +99,9 @@ Outcome TypingRun::Watch(const DriverThread& worker) {
   }
 }
 
-Outcome TypingRun::Compare(bool capsLock) {
+Outcome TypingRun::Compare(HKL layout, bool capsLock) {
+  bool allByKey = true;
+  std::string keys = KeysAndUnicode(layout, capsLock, &allByKey);
   TextDiff diff(sample.Expected(), window.Text());
   const int total = static_cast<int>(sample.Expected().size());
   char counts[64];
@@ -107,9 +112,34 @@ Outcome TypingRun::Compare(bool capsLock) {
   if (capsChanged) text += "; Caps Lock changed while typing";
   std::string held = ModifiersDown();
   if (!held.empty()) text += "; left down:" + held;
-  if (diff.Wrong() || capsChanged || !held.empty()) return {Outcome::kWrong, text};
+  text += keys;
+  if (diff.Wrong() || capsChanged || !held.empty() || !allByKey) return {Outcome::kWrong, text};
   snprintf(counts, sizeof counts, "all %d right", total);
-  return {Outcome::kRight, counts};
+  return {Outcome::kRight, counts + keys};
+}
+
+// How many characters arrived by their own keys and how many as Unicode input
+// (VK_PACKET), which shortcuts, access keys and navigation keys never see.
+// Space, and with Caps Lock off letters and digits, that the layout has at the
+// plain or Shift level must come by a key.
+std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey) const {
+  int byKey = 0, unicode = 0;
+  std::string missed;
+  for (const TypingWindow::Arrival& arrival : window.Arrivals()) {
+    bool packet = arrival.vk == VK_PACKET;
+    ++(packet ? unicode : byKey);
+    SHORT found = VkKeyScanExW(arrival.ch, layout);
+    bool promised = arrival.ch == L' ' || (!capsLock && IsCharAlphaNumericW(arrival.ch));
+    bool has = (found & 0xFF) != 0xFF && ((found >> 8) & 7) <= 1;
+    if (!packet || !promised || !has || missed.size() >= 40) continue;
+    char point[16];
+    snprintf(point, sizeof point, " U+%04X", static_cast<unsigned>(arrival.ch));
+    missed += point;
+  }
+  *allByKey = missed.empty();
+  char text[128];
+  snprintf(text, sizeof text, "; %d by key, %d as Unicode input", byKey, unicode);
+  return text + (missed.empty() ? "" : "; as Unicode input, not by key:" + missed);
 }
 
 // Modifiers the driver left down after BrlTerminate, let go here so that the

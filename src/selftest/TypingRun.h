@@ -30,7 +30,8 @@ class TypingRun {
   std::string Prepare(Layout& layout, bool capsLock);
   Outcome Type();
   Outcome Watch(const DriverThread& worker);
-  Outcome Compare(bool capsLock);
+  Outcome Compare(HKL layout, bool capsLock);
+  std::string KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey) const;
   static std::string ModifiersDown();
 
   DriverModule& driver;

@@ -69,6 +69,10 @@ void TypingWindow::HandleMessages() {
       endKey = endKey || msg.message == WM_KEYDOWN;
       continue;
     }
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) lastDown = msg.wParam;
+    if (msg.message == WM_CHAR && msg.hwnd == edit) {
+      arrivals.push_back({static_cast<WCHAR>(msg.wParam), lastDown});
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -112,6 +116,7 @@ bool TypingWindow::CapsLockOn() {
 void TypingWindow::Clear() {
   SetWindowTextW(edit, L"");
   endKey = false;
+  arrivals.clear();
 }
 
 std::wstring TypingWindow::Text() const {

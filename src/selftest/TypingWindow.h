@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class TypingWindow {
  public:
@@ -39,6 +40,13 @@ class TypingWindow {
   static bool CapsLockOn();
   void Clear();
   std::wstring Text() const;
+  // Each character the edit control received since Clear, with the virtual
+  // key of the key-down before it: VK_PACKET for Unicode input.
+  struct Arrival {
+    WCHAR ch;
+    WPARAM vk;
+  };
+  const std::vector<Arrival>& Arrivals() const { return arrivals; }
 
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -51,4 +59,6 @@ class TypingWindow {
   bool closed = false;
   bool cancelled = false;
   bool endKey = false;
+  WPARAM lastDown = 0;
+  std::vector<Arrival> arrivals;
 };

@@ -5,7 +5,8 @@
 # that types one character too many must make it fail, naming that character,
 # and must be called from a thread that owns no window;
 # when a window of the stand-in's takes the focus first, that window must get
-# none of it and the self-test must stop at once, saying why. Where the user's
+# none of it and the self-test must stop at once, saying why; when it types its
+# letter as Unicode input, the self-test must say so. Where the user's
 # setting has Shift turn Caps Lock off, it must press Shift: Wine ignores that
 # setting, so Caps Lock stays on and the advice at the end must say Shift.
 set(SELFTEST_RUN ${WITH_XVFB} ${CMAKE_CROSSCOMPILING_EMULATOR})
@@ -46,12 +47,17 @@ set_tests_properties(wine.SelfTest.x64 wine.SelfTest.bridge.x64 wine.SelfTest.wr
                      PROPERTIES LABELS wine TIMEOUT 120)
 set_tests_properties(wine.SelfTest.bridge.i686 PROPERTIES LABELS "wine;win32helper" TIMEOUT 120)
 set_tests_properties(wine.SelfTest.wrongDriverIsCaught PROPERTIES
-  FAIL_REGULAR_EXPRESSION "called on a thread that owns a window" PASS_REGULAR_EXPRESSION "Caps Lock off .* 1 wrong of [0-9]+: \\(nothing\\) -> U\\+0078\n[^~]*Result: not all")
+  FAIL_REGULAR_EXPRESSION "called on a thread that owns a window" PASS_REGULAR_EXPRESSION "Caps Lock off .* 1 wrong of [0-9]+: \\(nothing\\) -> U\\+0078;[^\n]*\n[^~]*Result: not all")
 add_test(NAME wine.SelfTest.focusThiefGetsNothing
          COMMAND ${SELFTEST_RUN} ${WRONG_DIR}/brlvelt-selftest.exe)
 set_tests_properties(wine.SelfTest.focusThiefGetsNothing PROPERTIES
   LABELS wine TIMEOUT 120 ENVIRONMENT BRLVELT_STANDIN=thief
   PASS_REGULAR_EXPRESSION "the other window got 0 keys\n[^~]*Caps Lock off .* stopped: another window took the focus\n")
+add_test(NAME wine.SelfTest.unicodeLetterIsCaught
+         COMMAND ${SELFTEST_RUN} ${WRONG_DIR}/brlvelt-selftest.exe)
+set_tests_properties(wine.SelfTest.unicodeLetterIsCaught PROPERTIES
+  LABELS wine TIMEOUT 120 ENVIRONMENT BRLVELT_STANDIN=unicode
+  PASS_REGULAR_EXPRESSION "Caps Lock off [^\n]*as Unicode input, not by key: U\\+0078\n[^~]*Result: not all")
 add_test(NAME wine.SelfTest.shiftTurnsCapsLockOff
          COMMAND sh -c "\"$1\" win64 \"$2\" reg add 'HKCU\\Keyboard Layout' /v Attributes /t REG_DWORD /d 0x10000 /f >/dev/null && \"$3\" \"$1\" win64 \"$2\" \"$4\""
                  sh ${WINE_RUN} ${CMAKE_BINARY_DIR}/wineprefix-shiftlock ${WITH_XVFB} $<TARGET_FILE:selftest>)

@@ -3,7 +3,9 @@
 // every session. The self-test must report that character and fail, having
 // called the driver from a thread that owns no window. With
 // BRLVELT_STANDIN=thief, a window of its own takes the focus first: the "x" must
-// not reach it, and the self-test must stop, saying why.
+// not reach it, and the self-test must stop, saying why. With
+// BRLVELT_STANDIN=unicode the "x" goes as Unicode input: the self-test must
+// also say that a letter did not come by its key.
 #include <stdio.h>
 
 #include "../../src/loader/DriverModule.h"
@@ -64,9 +66,21 @@ int BrlTimer() {
   if (sessionStarts) {
     EnumThreadWindows(GetCurrentThreadId(), FoundWindow, 0);
     char mode[8] = "";
-    if (GetEnvironmentVariableA("BRLVELT_STANDIN", mode, sizeof mode) && !thief) TakeFocus();
-    keybd_event('X', 0x2D, 0, 0);
-    keybd_event('X', 0x2D, KEYEVENTF_KEYUP, 0);
+    GetEnvironmentVariableA("BRLVELT_STANDIN", mode, sizeof mode);
+    if (lstrcmpA(mode, "thief") == 0 && !thief) TakeFocus();
+    if (lstrcmpA(mode, "unicode") == 0) {
+      INPUT x[2] = {};
+      for (INPUT& input : x) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = 'x';
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+      }
+      x[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+      SendInput(2, x, sizeof(INPUT));
+    } else {
+      keybd_event('X', 0x2D, 0, 0);
+      keybd_event('X', 0x2D, KEYEVENTF_KEYUP, 0);
+    }
     sessionStarts = false;
   }
   return real.Timer();
