@@ -1,7 +1,10 @@
-// The thread that drives the display, as a screen reader's does: it owns no
-// window, opens the driver with BrlInit, polls BrlTimer until told to stop, then
-// closes it with BrlTerminate. The thread that owns the self-test's window keeps
-// handling messages meanwhile, and waits for this one only for a bounded time.
+// The thread that drives the display for the whole self-test, as a screen
+// reader's does: it owns no window, lives across every layout and Caps Lock
+// state, and for each run opens the driver with BrlInit, polls BrlTimer until
+// told to finish, then closes it with BrlTerminate. Caps Lock is toggled while
+// it lives, so each run shows whether the driver, reading Caps Lock on this
+// thread, followed. The thread that owns the self-test's window keeps handling
+// messages meanwhile, and waits for this one only for a bounded time.
 #pragma once
 
 #include <windows.h>
@@ -11,36 +14,46 @@
 class DriverThread {
  public:
   DriverThread(DriverModule& driver, const char* settings);
-  // A thread still inside the driver keeps what it uses.
+  // Ends the thread when it is idle; a thread still inside the driver keeps
+  // what it uses.
   ~DriverThread();
   DriverThread(const DriverThread&) = delete;
   DriverThread& operator=(const DriverThread&) = delete;
 
-  // Under Wine a thread's Caps Lock changes only with the key messages it
-  // reads, so a thread without a window never sees it go on: there the thread
-  // starts with this state, so that the Caps-Lock-on lines still check typing.
-  // On Windows the thread is left as it is, and the lines show what the driver
-  // sees from such a thread.
-  void CarryCapsLock(bool on);
   bool Start();
-  // Signalled once the thread has ended.
-  HANDLE Handle() const { return thread; }
-  bool Ended() const;
-  // Whether BrlInit returned nonzero.
+  // Under Wine a thread's Caps Lock changes only with the key messages it
+  // reads, so a thread without a window never sees it change: there the next
+  // run starts with this state, so that the Caps-Lock-on lines still check
+  // typing. On Windows the thread is left as it is.
+  void CarryCapsLock(bool on);
+  // Opens the display and polls, until Finish.
+  void Begin();
+  // After the BrlTimer call under way: BrlTerminate, then idle again.
+  void Finish();
+  // Signalled while the thread is idle between runs, and once it has ended.
+  HANDLE Idle() const { return idle; }
+  bool IsIdle() const { return WaitForSingleObject(idle, 0) == WAIT_OBJECT_0; }
+  // Whether the last run's BrlInit returned nonzero.
   bool Opened() const;
-  // Asks it to call BrlTerminate and end, after the BrlTimer call under way.
-  void Stop();
+  // Caps Lock as GetKeyState told this thread when the last run began.
+  bool SawCapsLock() const;
 
  private:
   struct Shared {
     DriverModule* driver;
     const char* settings;
-    int capsLock;  // -1: left as it is
+    HANDLE go;               // auto-reset: a run, or the end when quit is set
+    HANDLE idle;             // manual-reset
+    volatile LONG capsLock;  // -1: left as it is
     volatile LONG opened;
-    volatile LONG stop;
+    volatile LONG sawCapsLock;
+    volatile LONG finish;
+    volatile LONG quit;
   };
   static DWORD WINAPI Main(void* parameter);
+  static void Run(Shared* shared);
 
   Shared* shared;
+  HANDLE idle;
   HANDLE thread = nullptr;
 };

@@ -21,7 +21,6 @@ const char kLogHint[] =
     "For the details support needs, run it again after 'set BRLVELT_LOG=1' in this\n"
     "prompt, and send %LOCALAPPDATA%\\brlvelt\\brlvelt.log as well.";
 const wchar_t kScript[] = L"keys.txt";
-const char kSettings[] = "keys=keys.txt";
 
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -64,6 +63,12 @@ int SelfTest::Run() {
   window.BringToFront();
   window.Pump(100);
   saved.SaveCapsLock();
+  // One driver thread for the whole run, as a screen reader has.
+  if (!worker.Start()) {
+    printf("Could not start the driver's thread.\n");
+    PutBack();
+    return 2;
+  }
   bool allRight = TypeOnEveryLayout();
   std::string notRestored = PutBack();
   if (verdict.empty()) {
@@ -90,7 +95,7 @@ void SelfTest::PrintHeader() const {
 // first run that was stopped ends them all.
 bool SelfTest::TypeOnEveryLayout() {
   bool allRight = true;
-  TypingRun run(driver, window, sample, kSettings);
+  TypingRun run(worker, window, sample);
   for (Layout& layout : layouts.All()) {
     for (bool capsLock : {false, true}) {
       if (!verdict.empty()) return false;

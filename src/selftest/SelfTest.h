@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../loader/DriverModule.h"
+#include "DriverThread.h"
 #include "LayoutList.h"
 #include "SavedInput.h"
 #include "TypingSample.h"
@@ -40,6 +41,7 @@ class SelfTest {
   std::wstring folder;
   std::wstring scriptFolder;
   DriverModule driver;
+  DriverThread worker{driver, "keys=keys.txt"};
   TypingWindow window;
   SavedInput saved;
   LayoutList layouts;

@@ -64,17 +64,16 @@ std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
 Outcome TypingRun::Type() {
   InjectionGuard guard(window.Frame());
   if (!guard.Installed()) return {Outcome::kNotRun, "could not install the keyboard hook"};
-  DriverThread worker(driver, settings);
   if (SystemFacts::UnderWine()) worker.CarryCapsLock(TypingWindow::CapsLockOn());
-  if (!worker.Start()) return {Outcome::kNotRun, "could not start the driver's thread"};
-  Outcome outcome = Watch(worker);
+  worker.Begin();
+  Outcome outcome = Watch();
   // BrlTerminate lets go of any key the driver still holds; the hook lets
   // only those releases reach another window.
-  worker.Stop();
-  window.Pump(kDropMs, worker.Handle());
+  worker.Finish();
+  window.Pump(kDropMs, worker.Idle());
   InjectionGuard::Release();
-  if (!worker.Ended()) window.Pump(kFinishMs - kDropMs, worker.Handle());
-  if (!worker.Ended()) {
+  if (!worker.IsIdle()) window.Pump(kFinishMs - kDropMs, worker.Idle());
+  if (!worker.IsIdle()) {
     return {Outcome::kStuck, "stopped: the driver did not return from BrlTimer or BrlTerminate"};
   }
   window.Pump(50);
@@ -82,14 +81,14 @@ Outcome TypingRun::Type() {
 }
 
 // Stops at once when the hook dropped a key or the focus left the window.
-Outcome TypingRun::Watch(const DriverThread& worker) {
+Outcome TypingRun::Watch() {
   DWORD start = GetTickCount();
   for (;;) {
-    TypingWindow::State state = window.Pump(5, worker.Handle());
+    TypingWindow::State state = window.Pump(5, worker.Idle());
     if (InjectionGuard::Blocked()) state = TypingWindow::kFocusLost;
     if (state == TypingWindow::kEnded) return {Outcome::kRight, ""};
     if (const char* reason = StopReason(state)) return {Outcome::kStopped, reason};
-    if (worker.Ended() && !worker.Opened()) {
+    if (worker.IsIdle() && !worker.Opened()) {
       return {Outcome::kNotRun,
               "the driver did not open the simulated display (BrlInit returned 0)"};
     }
@@ -110,10 +109,15 @@ Outcome TypingRun::Compare(HKL layout, bool capsLock) {
   if (diff.Wrong()) text += ": " + diff.Examples();
   bool capsChanged = TypingWindow::CapsLockOn() != capsLock;
   if (capsChanged) text += "; Caps Lock changed while typing";
+  bool followed = worker.SawCapsLock() == capsLock;
+  keys += followed ? "; the driver followed Caps Lock"
+                   : "; the driver's thread did not see Caps Lock change";
   std::string held = ModifiersDown();
   if (!held.empty()) text += "; left down:" + held;
   text += keys;
-  if (diff.Wrong() || capsChanged || !held.empty() || !allByKey) return {Outcome::kWrong, text};
+  if (diff.Wrong() || capsChanged || !held.empty() || !allByKey || !followed) {
+    return {Outcome::kWrong, text};
+  }
   snprintf(counts, sizeof counts, "all %d right", total);
   return {Outcome::kRight, counts + keys};
 }

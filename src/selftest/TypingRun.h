@@ -1,7 +1,8 @@
 // One layout in one Caps Lock state: the self-test's window in front with the
-// layout active, the driver opened on the simulated display with the key script
-// and polled from a thread of its own until the script's end key arrives, then
-// the text read back and compared.
+// layout active and Caps Lock as asked, the driver opened on the simulated
+// display with the key script by the self-test's driver thread and polled until
+// the script's end key arrives, then the text read back and compared, with how
+// each character came and whether the driver's thread saw Caps Lock as it was.
 #pragma once
 
 #include <string>
@@ -20,23 +21,21 @@ struct Outcome {
 
 class TypingRun {
  public:
-  TypingRun(DriverModule& driver, TypingWindow& window, const TypingSample& sample,
-            const char* settings)
-      : driver(driver), window(window), sample(sample), settings(settings) {}
+  TypingRun(DriverThread& worker, TypingWindow& window, const TypingSample& sample)
+      : worker(worker), window(window), sample(sample) {}
 
   Outcome Run(Layout& layout, bool capsLock);
 
  private:
   std::string Prepare(Layout& layout, bool capsLock);
   Outcome Type();
-  Outcome Watch(const DriverThread& worker);
+  Outcome Watch();
   Outcome Compare(HKL layout, bool capsLock);
   std::string KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey) const;
   static std::string ModifiersDown();
 
-  DriverModule& driver;
+  DriverThread& worker;
   TypingWindow& window;
   const TypingSample& sample;
-  const char* settings;
   bool hadFocus = false;
 };
