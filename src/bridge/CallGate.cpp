@@ -110,18 +110,24 @@ bool CallGate::TakeAbandoned() {
   return was;
 }
 
-CallGate::Callback::Callback(CallGate& gate) : gate(gate) {
-  EnterCriticalSection(&gate.lock);
-  index = gate.depth - 1;
-  gate.frames[index].running = Running::kCallback;
-  SetEvent(gate.changed);
-  LeaveCriticalSection(&gate.lock);
+// The frame at index, or the top frame for kTop, now runs that; its index,
+// -1 when there is none.
+int CallGate::Mark(int index, Running running) {
+  EnterCriticalSection(&lock);
+  if (index == kTop) index = depth - 1;
+  if (index >= 0) frames[index].running = running;
+  SetEvent(changed);
+  LeaveCriticalSection(&lock);
+  return index;
 }
+
+CallGate::Callback::Callback(CallGate& gate)
+    : gate(gate), index(gate.Mark(kTop, Running::kCallback)) {}
 
 // Other threads' calls that came in meanwhile return first; each is bounded by
 // its own deadline and its own host code.
 CallGate::Callback::~Callback() {
-  for (;;) {
+  for (; index >= 0;) {
     EnterCriticalSection(&gate.lock);
     gate.PopDead();
     bool back = gate.depth - 1 == index;
@@ -132,17 +138,8 @@ CallGate::Callback::~Callback() {
   }
 }
 
-CallGate::Box::Box(CallGate& gate) : gate(gate) {
-  EnterCriticalSection(&gate.lock);
-  index = gate.depth - 1;
-  gate.frames[index].running = Running::kBox;
-  SetEvent(gate.changed);
-  LeaveCriticalSection(&gate.lock);
-}
+CallGate::Box::Box(CallGate& gate) : gate(gate), index(gate.Mark(kTop, Running::kBox)) {}
 
 CallGate::Box::~Box() {
-  EnterCriticalSection(&gate.lock);
-  gate.frames[index].running = Running::kBridge;
-  SetEvent(gate.changed);
-  LeaveCriticalSection(&gate.lock);
+  if (index >= 0) gate.Mark(index, Running::kBridge);
 }

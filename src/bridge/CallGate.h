@@ -93,6 +93,8 @@ class CallGate {
 
   // Under the lock: whether the call's admission is decided, and how.
   bool Decide(bool mayShowBox, Admission* admission);
+  static const int kTop = -2;
+  int Mark(int index, Running running);
   bool HasFrame(DWORD thread) const;
   bool BoxShown() const;
   void Push();

@@ -62,8 +62,8 @@ int HostEpisode::Play() {
     if (handle) CloseHandle(handle);
   }
   DestroyWindow(window);
-  for (const std::string& line : sent) runner.Note("sent %s", line.c_str());
-  for (const std::string& line : after) runner.Note("%s", line.c_str());
+  for (const std::string& line : sent) runner.Out().Line("sent %s", line.c_str());
+  for (const std::string& line : after) runner.Out().Line("%s", line.c_str());
   current = nullptr;
   return agreed;
 }
@@ -113,9 +113,9 @@ void HostEpisode::HandOff() {
   handed.clear();
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutW(uiWindow, WM_APP, 0, 0, SMTO_NORMAL, 10000, &answer)) {
-    runner.Note("the second thread did not answer");
+    runner.Out().Line("the second thread did not answer");
   }
-  for (const std::string& line : handed) runner.Note("handed %s", line.c_str());
+  for (const std::string& line : handed) runner.Out().Line("handed %s", line.c_str());
 }
 
 std::string HostEpisode::Perform(const Step& step) {

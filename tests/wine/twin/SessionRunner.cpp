@@ -1,6 +1,5 @@
 #include "SessionRunner.h"
 
-#include <stdarg.h>
 #include <stdio.h>
 #include <wchar.h>
 // After windows.h, which it needs.
@@ -124,15 +123,6 @@ int SessionRunner::Invoke(const Step& step) {
     default:
       return 0;
   }
-}
-
-void SessionRunner::Note(const char* format, ...) {
-  char text[1024];
-  va_list arguments;
-  va_start(arguments, format);
-  vsnprintf(text, sizeof text, format, arguments);
-  va_end(arguments);
-  transcript->Line("%s", text);
 }
 
 // BrlTimer until a call delivers no key event: all of a script's events are

@@ -21,12 +21,11 @@ class SessionRunner {
   void Run(const SessionPlan& plan);
 
   // For the session's episodes (HostEpisode): one call and its result, its
-  // description, a line of the transcript, the driver, the device's log.
+  // description, the transcript, the driver, the device's log.
   int Invoke(const Step& step);
   void Describe(const Step& step, char* text, size_t size) const {
     Describe(step, *plan, text, size);
   }
-  void Note(const char* format, ...) __attribute__((format(printf, 2, 3)));
   DriverModule& Driver() { return driver; }
   Transcript& Out() { return *transcript; }
   DeviceLog& Log() { return log; }
