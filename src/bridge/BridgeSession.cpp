@@ -106,8 +106,9 @@ int BridgeSession::Defer(const DeferredCall& call) {
     LogLine()
         .Text(CallName(call.kind))
         .Text(how == DeferredCalls::Kept::kAdded ? " deferred to the end of the call in progress"
-              : how == DeferredCalls::Kept::kReplaced ? " deferred, replacing the last row deferred"
-                                                      : " dropped: too many calls deferred");
+              : how == DeferredCalls::Kept::kReplaced
+                  ? " deferred, dropping the oldest row deferred"
+                  : " dropped: too many calls deferred");
   }
   return how == DeferredCalls::Kept::kDropped ? 0 : kept.answered;
 }
@@ -134,9 +135,9 @@ int BridgeSession::Refuse(MessageKind kind) {
   return 0;
 }
 
-void BridgeSession::CarryDeferred() {
+void BridgeSession::CarryDeferred(int most) {
   DeferredCall call;
-  while (deferred.Take(&call)) {
+  for (int carried = 0; carried < most && deferred.Take(&call); ++carried) {
     int result = Carry(call);
     if (result != call.answered && Log::On()) {
       LogLine()

@@ -46,15 +46,19 @@ class BridgeSession {
     if (entry.Result() == CallGate::Admission::kDeferred) return Defer(call);
     if (entry.Result() == CallGate::Admission::kRefused) return Refuse(call.kind);
     if (gate.TakeAbandoned()) exchange.Abandon(entry.Outermost());
+    // Calls deferred before this one go first, those deferred during it after.
+    CarryDeferred(deferred.Count());
     CallDeadline deadline(ms);
     int result = work(deadline);
-    CarryDeferred();
+    CarryDeferred(kAll);
     return result;
   }
   int Defer(const DeferredCall& call);
   int Expected(const DeferredCall& call);
   static int Refuse(MessageKind kind);
-  void CarryDeferred();
+  // The calls kept, the oldest first, at most most of them.
+  static const int kAll = 0x7FFFFFFF;
+  void CarryDeferred(int most);
   int Carry(const DeferredCall& call);
   int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);
   int Close(CallDeadline& deadline);

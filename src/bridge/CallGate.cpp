@@ -31,38 +31,28 @@ CallGate::Entry::~Entry() {
   LeaveCriticalSection(&gate.lock);
 }
 
-// A thread inside a call is running host code the call runs, or a message
-// sent to it while the bridge waits: it never waits here, since what it would
-// wait for is below it on its own stack.
+// A thread whose own call is on top is running host code that call runs, or
+// a message sent to it while the bridge waits: it never waits here, since what
+// it would wait for is below it on its own stack. Any other call gets in when
+// none is in progress or, showing no box, while the top call runs its callback;
+// it answers 0 at once while a box is up, and waits otherwise.
 bool CallGate::Decide(bool mayShowBox, Admission* admission) {
   PopDead();
   DWORD self = GetCurrentThreadId();
   const Frame* top = depth > 0 ? &frames[depth - 1] : nullptr;
-  bool nested = top && (top->running == Running::kCallback ||
-                        (top->running == Running::kBox && top->thread == self));
-  bool mine = top && top->thread == self;
-  if (HasFrame(self)) {
-    if (!nested || (mayShowBox && !mine)) {
-      *admission = Admission::kDeferred;
-    } else {
-      *admission = depth < kDeepest ? Admission::kIn : Admission::kRefused;
-      if (*admission == Admission::kIn) Push();
-    }
+  if (top && top->thread == self) {
+    bool nested = top->running == Running::kCallback || top->running == Running::kBox;
+    *admission = !nested            ? Admission::kDeferred
+                 : depth < kDeepest ? Admission::kIn
+                                    : Admission::kRefused;
+    if (*admission == Admission::kIn) Push();
     return true;
   }
-  if (BoxShown()) return true;  // refused at once
   bool lent = top && top->running == Running::kCallback && !mayShowBox && depth < kDeepest;
-  if (top && !lent) return false;
+  if (top && !lent) return BoxShown();  // refused at once while a box is up
   Push();
   *admission = Admission::kIn;
   return true;
-}
-
-bool CallGate::HasFrame(DWORD thread) const {
-  for (int i = 0; i < depth; ++i) {
-    if (frames[i].thread == thread) return true;
-  }
-  return false;
 }
 
 bool CallGate::BoxShown() const {
@@ -124,17 +114,16 @@ int CallGate::Mark(int index, Running running) {
 CallGate::Callback::Callback(CallGate& gate)
     : gate(gate), index(gate.Mark(kTop, Running::kCallback)) {}
 
-// Other threads' calls that came in meanwhile return first; each is bounded by
-// its own deadline and its own host code.
+// No other call is let in from now on; those already in return first, each
+// bounded by its own deadline and its own host code.
 CallGate::Callback::~Callback() {
-  for (; index >= 0;) {
+  if (index >= 0) gate.Mark(index, Running::kBridge);
+  for (bool back = index < 0; !back;) {
     EnterCriticalSection(&gate.lock);
     gate.PopDead();
-    bool back = gate.depth - 1 == index;
-    if (back) gate.frames[index].running = Running::kBridge;
+    back = gate.depth - 1 == index;
     LeaveCriticalSection(&gate.lock);
-    if (back) return;
-    gate.Wait(HostWait::kNever);
+    if (!back) gate.Wait(HostWait::kNever);
   }
 }
 

@@ -2,14 +2,14 @@
 // message-driven host makes them. The calls in progress form a stack: the one
 // on top talks to the helper, or runs the host's code (its callback, a box)
 // while the helper waits.
-// - A thread with no call in progress gets in when none is; or, for a call that
-//   shows no box, while the top call runs the host's callback (a chord handed
-//   to another thread); else it waits until its deadline, handling sent
-//   messages, and answers 0, at once while a box is up.
-// - A thread with a call in progress calls in again from host code that call
-//   runs: nested, while the top call runs its callback or its box; deferred,
-//   while the bridge waits for the helper (a message sent to the thread
-//   meanwhile); refused past kDeepest calls.
+// - A thread whose own call is on top calls in again from host code that call
+//   runs: nested while it runs the callback or a box, refused past kDeepest
+//   calls; deferred while the bridge waits for the helper (a message sent to
+//   the thread meanwhile).
+// - Any other call gets in when none is in progress; or, for a call that shows
+//   no box, while the top call runs the host's callback (a chord handed to
+//   another thread), until that callback returns; else it waits until its
+//   deadline, handling sent messages, and answers 0, at once while a box is up.
 // A thread that died inside a call is found by the next one to look; what it
 // left half done is reported once (TakeAbandoned).
 #pragma once
@@ -95,7 +95,6 @@ class CallGate {
   bool Decide(bool mayShowBox, Admission* admission);
   static const int kTop = -2;
   int Mark(int index, Running running);
-  bool HasFrame(DWORD thread) const;
   bool BoxShown() const;
   void Push();
   void Pop();

@@ -28,13 +28,16 @@ class DeferredCalls {
   DeferredCalls& operator=(const DeferredCalls&) = delete;
 
   enum class Kept { kAdded, kReplaced, kDropped };
-  // When full, a row replaces the last call kept if that changed the row too,
-  // so that the latest row is still shown last; any other call is dropped.
+  // When full, a row (BrlDisplay, BrlClear) takes the place of the oldest row
+  // kept, going last as any kept call does, so that the latest row is still
+  // shown last; any other call is dropped.
   Kept Keep(const DeferredCall& call);
   // The oldest call kept; false when none is.
   bool Take(DeferredCall* call);
+  int Count();
 
  private:
+  bool DropOldestRow();
   static bool ChangesRow(MessageKind kind) {
     return kind == MessageKind::kDisplay || kind == MessageKind::kClear;
   }

@@ -25,6 +25,11 @@ void InjectionGuard::Release() {
   InterlockedExchange(&typing, 0);
 }
 
+void InjectionGuard::LeakUntilExit() {
+  InterlockedExchange(&typing, 1);
+  hook = nullptr;
+}
+
 bool InjectionGuard::Blocked() {
   return InterlockedCompareExchange(&blocked, 0, 0) != 0;
 }

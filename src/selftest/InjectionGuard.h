@@ -20,6 +20,9 @@ class InjectionGuard {
   bool Installed() const { return hook != nullptr; }
   // Typing is over: nothing is dropped from now on.
   static void Release();
+  // For a driver thread that never returned and may still type: the hook drops
+  // again, and stays until the process ends.
+  void LeakUntilExit();
   // True once an injected key event was dropped.
   static bool Blocked();
 

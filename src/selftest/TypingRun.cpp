@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include "../keys/LookedUpKey.h"
 #include "InjectionGuard.h"
 #include "Interruption.h"
 #include "SystemFacts.h"
@@ -74,6 +75,7 @@ Outcome TypingRun::Type() {
   InjectionGuard::Release();
   if (!worker.IsIdle()) window.Pump(kFinishMs - kDropMs, worker.Idle());
   if (!worker.IsIdle()) {
+    guard.LeakUntilExit();  // the stuck thread may still type
     return {Outcome::kStuck, "stopped: the driver did not return from BrlTimer or BrlTerminate"};
   }
   window.Pump(50);
@@ -133,7 +135,11 @@ std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey)
     bool packet = arrival.vk == VK_PACKET;
     ++(packet ? unicode : byKey);
     SHORT found = VkKeyScanExW(arrival.ch, layout);
-    bool promised = arrival.ch == L' ' || (!capsLock && IsCharAlphaNumericW(arrival.ch));
+    char ansi = 0;
+    BOOL unmapped = TRUE;
+    WideCharToMultiByte(CP_ACP, 0, &arrival.ch, 1, &ansi, 1, nullptr, &unmapped);
+    bool letterOrDigit = !unmapped && LookedUpKey::LetterOrDigit(static_cast<unsigned char>(ansi));
+    bool promised = arrival.ch == L' ' || (!capsLock && letterOrDigit);
     bool has = (found & 0xFF) != 0xFF && ((found >> 8) & 7) <= 1;
     if (!packet || !promised || !has || missed.size() >= 40) continue;
     char point[16];

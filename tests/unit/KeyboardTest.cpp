@@ -263,6 +263,18 @@ bool TypedByOneKey(HKL handle, int lockState, WCHAR ch) {
   return false;
 }
 
+// Whether a key off the numeric keypad types ch, not as a dead key, with no
+// modifier or with Shift, Caps Lock off.
+bool OnPlainOrShift(HKL handle, WCHAR ch) {
+  for (const fake::LayoutKey& key : fake::Layout::Find(handle)->Keys()) {
+    if (key.vk >= VK_NUMPAD0 && key.vk <= VK_DIVIDE) continue;
+    for (int level = 0; level < 2; ++level) {
+      if (key.chars[0][level] == ch && !((key.dead[0] >> level) & 1)) return true;
+    }
+  }
+  return false;
+}
+
 // Types text on the foreground layout in a lock state: it arrives as exactly
 // itself, no key stays down, no dead key is pending, Caps Lock is as it was; what
 // one key types in that state never goes through Unicode input.
@@ -278,9 +290,14 @@ void Check(const std::string& name, HKL layout, int lockState, const std::string
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
   fake::SetShiftClearsCapsLock(lockState == 2);
-  // Before 1607 Space always has its key; from 1607 whatever one key types.
-  bool byKey = text.size() == 1 &&
-               (proof.windows7 ? text == " " : TypedByOneKey(layout, lockState, Wide(text)[0]));
+  // Before 1607 Space always has its key, and with Caps Lock off so have ASCII
+  // letters and digits the layout has at the plain or Shift level; from 1607
+  // whatever one key types.
+  bool ascii = text.size() == 1 && isalnum(static_cast<unsigned char>(text[0]));
+  bool byKey =
+      text.size() == 1 &&
+      (proof.windows7 ? text == " " || (lockState == 0 && ascii && OnPlainOrShift(layout, text[0]))
+                      : TypedByOneKey(layout, lockState, Wide(text)[0]));
   for (char ch : text) {
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
     Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);

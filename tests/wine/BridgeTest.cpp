@@ -158,19 +158,44 @@ void TypedTextArrivesInTheFocusedField() {
 }
 
 // A message-driven host. Another thread sends the host's thread 100 messages
-// while it polls, each handler showing a row: every call answers 1 and the
-// last row is shown last, whether the handler ran between calls or inside
-// one. Then a chord opens a "dialog" whose loop keeps showing rows and polling
-// for longer than a call's deadline while the user types "a": the helper is
-// not ended and the "a" arrives.
+// while it polls, each handler showing a row, and chords come meanwhile whose
+// callback shows a row too: every call answers 1, some handlers ran inside a
+// call, and the rows reach the display in the order the host showed them,
+// whether the handler ran between calls or inside one. Then a chord opens a
+// "dialog" whose loop keeps showing rows and polling for longer than a call's
+// deadline while the user types "a": the helper is not ended and the "a"
+// arrives.
 int sentResults = 0;
+int insideACall = 0;
+unsigned char nextRow = 1;
 bool modalLoop = false;
+
+int ShowNextRow() {
+  const unsigned char row[1] = {nextRow++};
+  return bridge.Display(row, 1);
+}
 
 LRESULT CALLBACK ShowSentRow(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message != WM_APP) return DefWindowProcW(window, message, w, l);
-  const unsigned char row[1] = {static_cast<unsigned char>(w)};
-  sentResults += bridge.Display(row, 1);
+  insideACall += inTimer;
+  sentResults += ShowNextRow();
   return 0;
+}
+
+int __stdcall ShowRowOnChord(int, int) {
+  sentResults += ShowNextRow();
+  return 0;
+}
+
+// The rows' first cells in the order the display showed them, blank rows left out.
+std::vector<int> RowsShown(const std::string& log) {
+  std::vector<int> rows;
+  for (size_t at = log.find("Affichage "); at != std::string::npos;
+       at = log.find("Affichage ", at + 1)) {
+    int first = static_cast<int>(strtol(log.substr(at + 10, 2).c_str(), nullptr, 16));
+    if (first) rows.push_back(first);
+  }
+  return rows;
 }
 
 DWORD WINAPI SendRows(void* window) {
@@ -201,21 +226,31 @@ void AMessageDrivenHost() {
   HWND window =
       CreateWindowW(L"BridgeSentRow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   SimLog log("bridge-sent.log");
-  CHECK_EQ(40, bridge.Init("log=bridge-sent.log", OnChord));
+  std::string chords;
+  for (int i = 0; i < 10; ++i) chords += "30 3 0x03 " + std::to_string(5 + i) + "\n";
+  WriteKeys("bridge-sent.txt", chords.c_str());
+  CHECK_EQ(40, bridge.Init("log=bridge-sent.log;keys=bridge-sent.txt", ShowRowOnChord));
   std::vector<DWORD> helpers = Helpers();
-  sentResults = 0;
+  sentResults = insideACall = 0;
+  nextRow = 1;
   HANDLE sender = CreateThread(nullptr, 0, SendRows, window, 0, nullptr);
   while (WaitForSingleObject(sender, 0) == WAIT_TIMEOUT) {
     Timer();
     KeyRecorder::Pump(0);
   }
+  RunTimer(400);
   CloseHandle(sender);
   DestroyWindow(window);
-  std::string shown = log.Since();
-  size_t last = shown.rfind("Affichage ");
-  printf("  rows sent to the host's thread: %d of 100 answered 1\n", sentResults);
-  CHECK_EQ(100, sentResults);
-  CHECK(last != std::string::npos && shown.compare(last, 12, "Affichage 64") == 0);
+  std::vector<int> rows = RowsShown(log.Since());
+  printf("  rows shown by 100 sent messages and 10 chords: %d answered 1, %d inside a call\n",
+         sentResults, insideACall);
+  CHECK_EQ(110, sentResults);
+  CHECK(insideACall > 0);
+  CHECK_EQ(110, rows.size());
+  CHECK(std::is_sorted(rows.begin(), rows.end()));
+  for (size_t i = 1; i < rows.size(); ++i) {
+    if (rows[i] < rows[i - 1]) printf("  row %d shown after row %d\n", rows[i], rows[i - 1]);
+  }
   bridge.Terminate();
   TextField field;
   WriteKeys("bridge-dialog.txt", ("0 3 0x03 5\n" + TypingScript("a")).c_str());
@@ -768,6 +803,21 @@ void FaultyBoxesAndChords() {
   CHECK_EQ(0, bridge.Terminate());
 }
 
+// A helper that outlives its pipe is ended at unload, which handles no message
+// and takes at most a second.
+void UnloadEndsAHelperThatStays() {
+  SetEnvironmentVariableA("BRLVELT_FAKE_HELPER", "stay");
+  CHECK_EQ(40, bridge.Init("cells=40", OnChord));
+  CHECK_EQ(1, Helpers().size());
+  DWORD start = GetTickCount();
+  bridge.Unload();
+  DWORD took = GetTickCount() - start;
+  printf("  stay: unloading took %lu ms\n", took);
+  CHECK(took >= 400 && took <= 1100);
+  CHECK(Helpers().empty());
+  CHECK(bridge.Load(L"brlvelt.dll"));
+}
+
 // Init under each way the fake helper breaks the protocol: 0 within the
 // deadline, the helper named, and a fresh helper for the next try.
 void FaultyHelpersAreEnded() {
@@ -869,6 +919,7 @@ int main(int argc, char** argv) {
     RefusedSettingsStartNothing();
     AMissingHelperIsNamed();
   } else if (strcmp(mode, "faulty") == 0) {
+    UnloadEndsAHelperThatStays();
     FaultyHelpersAreEnded();
     FailedRestartsShowOneBox();
   } else if (strcmp(mode, "deadline") == 0) {

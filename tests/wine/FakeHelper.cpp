@@ -6,7 +6,8 @@
 // held: Shift and right Ctrl injected down, plain Ctrl up, then garbage;
 // scancode: Shift down, then a key flag the driver never sends; drip: a valid
 // keystroke every second, never the result; timerbox: a box; slowchords: chord
-// after chord, each BrlDisplay the callback makes answered after 200 ms).
+// after chord, each BrlDisplay the callback makes answered after 200 ms); or
+// after its pipe closed (stay: never ends by itself).
 #include <string.h>
 #include <windows.h>
 
@@ -127,5 +128,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (strcmp(fault, "exit") == 0) return 1;
   channel.Send(first, Channel::kNever);
   Serve(fault);
+  // stay: outlives its pipe, so that only the bridge can end it.
+  if (strcmp(fault, "stay") == 0) Sleep(INFINITE);
   return 0;
 }
