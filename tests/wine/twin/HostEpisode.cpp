@@ -9,6 +9,8 @@ HostEpisode* HostEpisode::current = nullptr;
 namespace {
 
 const DWORD kTickMs = 10;
+// Quiet polls that end the loop: longer than the script's wait for its characters.
+const int kIdleTicks = 10;
 const DWORD kLongestMs = 20000;
 
 HWND MessageWindow(const wchar_t* name, WNDPROC procedure) {
@@ -50,7 +52,7 @@ int HostEpisode::Play() {
     }
     idle = Poll(&agreed) > 0 ? 0 : idle + 1;
     bool senderDone = !sender || WaitForSingleObject(sender, 0) == WAIT_OBJECT_0;
-    if ((senderDone && idle >= 3) || GetTickCount64() - start > kLongestMs) break;
+    if ((senderDone && idle >= kIdleTicks) || GetTickCount64() - start > kLongestMs) break;
   }
   KillTimer(nullptr, timer);
   if (sender) WaitForSingleObject(sender, 5000);
