@@ -7,21 +7,17 @@ CallGate::CallGate() : changed(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
 }
 
 CallGate::~CallGate() {
-  for (int i = 0; i < depth; ++i) CloseHandle(frames[i].handle);
   if (changed) CloseHandle(changed);
   DeleteCriticalSection(&lock);
 }
 
 CallGate::Entry::Entry(CallGate& gate, bool mayShowBox, ULONGLONG deadline) : gate(gate) {
-  for (;;) {
-    EnterCriticalSection(&gate.lock);
-    bool decided = gate.Decide(mayShowBox, &admission);
-    outermost = admission == Admission::kIn && gate.depth == 1;
-    LeaveCriticalSection(&gate.lock);
-    if (decided) return;
-    if (GetTickCount64() >= deadline) return;
-    gate.Wait(deadline);
+  EnterCriticalSection(&gate.lock);
+  while (!gate.Decide(mayShowBox, &admission) && GetTickCount64() < deadline) {
+    gate.WaitUnlocked(deadline);
   }
+  outermost = admission == Admission::kIn && gate.depth == 1;
+  LeaveCriticalSection(&gate.lock);
 }
 
 CallGate::Entry::~Entry() {
@@ -35,10 +31,11 @@ CallGate::Entry::~Entry() {
 // a message sent to it while the bridge waits: it never waits here, since what
 // it would wait for is below it on its own stack. Any other call gets in when
 // none is in progress or, showing no box, while the top call runs its callback;
-// it answers 0 at once while a box is up, and waits otherwise.
+// it answers 0 at once while a box is up, and waits otherwise. Only a call that
+// finds another thread's call on top asks whether that thread is still alive.
 bool CallGate::Decide(bool mayShowBox, Admission* admission) {
-  PopDead();
   DWORD self = GetCurrentThreadId();
+  if (depth > 0 && frames[depth - 1].thread != self) PopDead();
   const Frame* top = depth > 0 ? &frames[depth - 1] : nullptr;
   if (top && top->thread == self) {
     bool nested = top->running == Running::kCallback || top->running == Running::kBox;
@@ -63,37 +60,45 @@ bool CallGate::BoxShown() const {
 }
 
 void CallGate::Push() {
-  HANDLE self = nullptr;
-  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE,
-                  FALSE, 0);
-  frames[depth++] = {GetCurrentThreadId(), self, Running::kBridge};
-  SetEvent(changed);
+  frames[depth++] = {GetCurrentThreadId(), Running::kBridge};
+  Changed();
 }
 
 void CallGate::Pop() {
   --depth;
-  if (frames[depth].handle) CloseHandle(frames[depth].handle);
-  SetEvent(changed);
+  Changed();
+}
+
+void CallGate::Changed() {
+  if (waiters > 0) SetEvent(changed);
 }
 
 // A thread that ended inside a call leaves its frame; it goes once on top,
-// and what it was doing is given up then.
+// and what it was doing is given up then. A thread id that Windows gave to a
+// new thread meanwhile keeps the frame until that thread ends too.
 void CallGate::PopDead() {
-  while (depth > 0 && frames[depth - 1].handle &&
-         WaitForSingleObject(frames[depth - 1].handle, 0) == WAIT_OBJECT_0) {
+  while (depth > 0) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, frames[depth - 1].thread);
+    bool alive = thread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
+    if (thread) CloseHandle(thread);
+    if (alive) return;
     Pop();
     abandoned = true;
   }
 }
 
-void CallGate::Wait(ULONGLONG deadline) {
+// Called and returns with the lock held; the wait itself is without it.
+void CallGate::WaitUnlocked(ULONGLONG deadline) {
+  ++waiters;
+  LeaveCriticalSection(&lock);
   ULONGLONG soon = GetTickCount64() + kRecheckMs;
   HostWait::Until(changed ? 1 : 0, &changed, soon < deadline ? soon : deadline);
+  EnterCriticalSection(&lock);
+  --waiters;
 }
 
 bool CallGate::TakeAbandoned() {
   EnterCriticalSection(&lock);
-  PopDead();
   bool was = abandoned;
   abandoned = false;
   LeaveCriticalSection(&lock);
@@ -106,7 +111,7 @@ int CallGate::Mark(int index, Running running) {
   EnterCriticalSection(&lock);
   if (index == kTop) index = depth - 1;
   if (index >= 0) frames[index].running = running;
-  SetEvent(changed);
+  Changed();
   LeaveCriticalSection(&lock);
   return index;
 }
@@ -117,14 +122,14 @@ CallGate::Callback::Callback(CallGate& gate)
 // No other call is let in from now on; those already in return first, each
 // bounded by its own deadline and its own host code.
 CallGate::Callback::~Callback() {
-  if (index >= 0) gate.Mark(index, Running::kBridge);
-  for (bool back = index < 0; !back;) {
-    EnterCriticalSection(&gate.lock);
+  if (index < 0) return;
+  gate.Mark(index, Running::kBridge);
+  EnterCriticalSection(&gate.lock);
+  while (gate.depth - 1 != index) {
     gate.PopDead();
-    back = gate.depth - 1 == index;
-    LeaveCriticalSection(&gate.lock);
-    if (!back) gate.Wait(HostWait::kNever);
+    if (gate.depth - 1 != index) gate.WaitUnlocked(HostWait::kNever);
   }
+  LeaveCriticalSection(&gate.lock);
 }
 
 CallGate::Box::Box(CallGate& gate) : gate(gate), index(gate.Mark(kTop, Running::kBox)) {}

@@ -87,7 +87,6 @@ class CallGate {
   enum class Running { kBridge, kCallback, kBox };
   struct Frame {
     DWORD thread;
-    HANDLE handle;  // to tell when the thread died
     Running running;
   };
 
@@ -98,11 +97,14 @@ class CallGate {
   bool BoxShown() const;
   void Push();
   void Pop();
+  void Changed();
   void PopDead();
-  void Wait(ULONGLONG deadline);
+  void WaitUnlocked(ULONGLONG deadline);
 
   CRITICAL_SECTION lock;
-  HANDLE changed;  // set whenever the stack changes; waiters also look again every kRecheckMs
+  HANDLE changed;  // set when the stack changes while a thread waits; waiters
+                   // also look again every kRecheckMs
+  int waiters = 0;
   Frame frames[kDeepest] = {};
   int depth = 0;
   bool abandoned = false;
