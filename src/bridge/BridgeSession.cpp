@@ -135,9 +135,9 @@ int BridgeSession::Refuse(MessageKind kind) {
   return 0;
 }
 
-void BridgeSession::CarryDeferred(int most) {
+void BridgeSession::CarryDeferred(int most, bool cellsOnly) {
   DeferredCall call;
-  for (int carried = 0; carried < most && deferred.Take(&call); ++carried) {
+  for (int carried = 0; carried < most && deferred.Take(&call, cellsOnly); ++carried) {
     int result = Carry(call);
     if (result != call.answered && Log::On()) {
       LogLine()

@@ -46,19 +46,21 @@ class BridgeSession {
     if (entry.Result() == CallGate::Admission::kDeferred) return Defer(call);
     if (entry.Result() == CallGate::Admission::kRefused) return Refuse(call.kind);
     if (gate.TakeAbandoned()) exchange.Abandon(entry.Outermost());
-    // Calls deferred before this one go first, those deferred during it after.
-    CarryDeferred(deferred.Count());
+    // Calls deferred before this one go first, those deferred during it after;
+    // a call let in from another thread carries none that may show a box.
+    CarryDeferred(deferred.Count(), entry.Lent());
     CallDeadline deadline(ms);
     int result = work(deadline);
-    CarryDeferred(kAll);
+    CarryDeferred(kAll, entry.Lent());
     return result;
   }
   int Defer(const DeferredCall& call);
   int Expected(const DeferredCall& call);
   static int Refuse(MessageKind kind);
-  // The calls kept, the oldest first, at most most of them.
+  // The calls kept, the oldest first, at most most of them; with cellsOnly,
+  // up to the first that may show a box.
   static const int kAll = 0x7FFFFFFF;
-  void CarryDeferred(int most);
+  void CarryDeferred(int most, bool cellsOnly);
   int Carry(const DeferredCall& call);
   int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);
   int Close(CallDeadline& deadline);

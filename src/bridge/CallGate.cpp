@@ -2,18 +2,47 @@
 
 #include "../channel/HostWait.h"
 
-CallGate::CallGate() : changed(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+CallGate::CallGate()
+    : changed(CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)), createdSlot(TlsAlloc()) {
   InitializeCriticalSection(&lock);
 }
 
 CallGate::~CallGate() {
   if (changed) CloseHandle(changed);
+  if (createdSlot != TLS_OUT_OF_INDEXES) TlsFree(createdSlot);
   DeleteCriticalSection(&lock);
+}
+
+namespace {
+
+// When a thread was created: with its id, what tells it from a later thread
+// that Windows gave the same id. 0 where it cannot be read.
+ULONGLONG CreationTime(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+  return static_cast<ULONGLONG>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
+}  // namespace
+
+// Read once per thread and kept in its thread-local slot, so that a call
+// takes no Win32 object to know its own thread.
+ULONGLONG CallGate::SelfCreated() const {
+  if (createdSlot == TLS_OUT_OF_INDEXES) return 0;
+  ULONGLONG created = reinterpret_cast<ULONGLONG>(TlsGetValue(createdSlot));
+  if (created) return created;
+  created = CreationTime(GetCurrentThread());
+  TlsSetValue(createdSlot, reinterpret_cast<void*>(created));
+  return created;
+}
+
+bool CallGate::Mine(const Frame& frame) const {
+  return frame.thread == GetCurrentThreadId() && frame.created == SelfCreated();
 }
 
 CallGate::Entry::Entry(CallGate& gate, bool mayShowBox, ULONGLONG deadline) : gate(gate) {
   EnterCriticalSection(&gate.lock);
-  while (!gate.Decide(mayShowBox, &admission) && GetTickCount64() < deadline) {
+  while (!gate.Decide(mayShowBox, &admission, &lent) && GetTickCount64() < deadline) {
     gate.WaitUnlocked(deadline);
   }
   outermost = admission == Admission::kIn && gate.depth == 1;
@@ -33,11 +62,10 @@ CallGate::Entry::~Entry() {
 // none is in progress or, showing no box, while the top call runs its callback;
 // it answers 0 at once while a box is up, and waits otherwise. Only a call that
 // finds another thread's call on top asks whether that thread is still alive.
-bool CallGate::Decide(bool mayShowBox, Admission* admission) {
-  DWORD self = GetCurrentThreadId();
-  if (depth > 0 && frames[depth - 1].thread != self) PopDead();
+bool CallGate::Decide(bool mayShowBox, Admission* admission, bool* lent) {
+  if (depth > 0 && !Mine(frames[depth - 1])) PopDead();
   const Frame* top = depth > 0 ? &frames[depth - 1] : nullptr;
-  if (top && top->thread == self) {
+  if (top && Mine(*top)) {
     bool nested = top->running == Running::kCallback || top->running == Running::kBox;
     *admission = !nested            ? Admission::kDeferred
                  : depth < kDeepest ? Admission::kIn
@@ -45,8 +73,8 @@ bool CallGate::Decide(bool mayShowBox, Admission* admission) {
     if (*admission == Admission::kIn) Push();
     return true;
   }
-  bool lent = top && top->running == Running::kCallback && !mayShowBox && depth < kDeepest;
-  if (top && !lent) return BoxShown();  // refused at once while a box is up
+  *lent = top && top->running == Running::kCallback && !mayShowBox && depth < kDeepest;
+  if (top && !*lent) return BoxShown();  // refused at once while a box is up
   Push();
   *admission = Admission::kIn;
   return true;
@@ -60,31 +88,40 @@ bool CallGate::BoxShown() const {
 }
 
 void CallGate::Push() {
-  frames[depth++] = {GetCurrentThreadId(), Running::kBridge};
+  frames[depth++] = {GetCurrentThreadId(), SelfCreated(), Running::kBridge};
   Changed();
 }
 
 void CallGate::Pop() {
-  --depth;
+  if (depth > 0) --depth;
   Changed();
 }
 
+// Every thread waiting looks again.
 void CallGate::Changed() {
-  if (waiters > 0) SetEvent(changed);
+  if (waiters > 0) ReleaseSemaphore(changed, waiters, nullptr);
 }
 
 // A thread that ended inside a call leaves its frame; it goes once on top,
-// and what it was doing is given up then. A thread id that Windows gave to a
-// new thread meanwhile keeps the frame until that thread ends too.
+// and what it was doing is given up then. A thread is taken as ended when no
+// thread has its id, when the thread with its id was created at another time
+// (Windows gave the id again), or when it has ended; not when it merely
+// cannot be opened.
 void CallGate::PopDead() {
-  while (depth > 0) {
-    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, frames[depth - 1].thread);
-    bool alive = thread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
-    if (thread) CloseHandle(thread);
-    if (alive) return;
+  while (depth > 0 && Ended(frames[depth - 1])) {
     Pop();
     abandoned = true;
   }
+}
+
+bool CallGate::Ended(const Frame& frame) {
+  HANDLE thread = OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, frame.thread);
+  if (!thread) return GetLastError() == ERROR_INVALID_PARAMETER;
+  ULONGLONG created = CreationTime(thread);
+  bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0 ||
+               (created && frame.created && created != frame.created);
+  CloseHandle(thread);
+  return ended;
 }
 
 // Called and returns with the lock held; the wait itself is without it.
@@ -125,9 +162,9 @@ CallGate::Callback::~Callback() {
   if (index < 0) return;
   gate.Mark(index, Running::kBridge);
   EnterCriticalSection(&gate.lock);
-  while (gate.depth - 1 != index) {
+  while (gate.depth - 1 > index) {
     gate.PopDead();
-    if (gate.depth - 1 != index) gate.WaitUnlocked(HostWait::kNever);
+    if (gate.depth - 1 > index) gate.WaitUnlocked(HostWait::kNever);
   }
   LeaveCriticalSection(&gate.lock);
 }

@@ -43,11 +43,14 @@ class CallGate {
     Admission Result() const { return admission; }
     // Admitted with no other call in progress.
     bool Outermost() const { return outermost; }
+    // Admitted while another thread's call runs its callback.
+    bool Lent() const { return lent; }
 
    private:
     CallGate& gate;
     Admission admission = Admission::kRefused;
     bool outermost = false;
+    bool lent = false;
   };
 
   // The host's callback running in the top call: other threads' calls that
@@ -87,11 +90,15 @@ class CallGate {
   enum class Running { kBridge, kCallback, kBox };
   struct Frame {
     DWORD thread;
+    ULONGLONG created;  // the thread's creation time, 0 where unknown
     Running running;
   };
 
   // Under the lock: whether the call's admission is decided, and how.
-  bool Decide(bool mayShowBox, Admission* admission);
+  bool Decide(bool mayShowBox, Admission* admission, bool* lent);
+  ULONGLONG SelfCreated() const;
+  bool Mine(const Frame& frame) const;
+  static bool Ended(const Frame& frame);
   static const int kTop = -2;
   int Mark(int index, Running running);
   bool BoxShown() const;
@@ -102,8 +109,9 @@ class CallGate {
   void WaitUnlocked(ULONGLONG deadline);
 
   CRITICAL_SECTION lock;
-  HANDLE changed;  // set when the stack changes while a thread waits; waiters
-                   // also look again every kRecheckMs
+  HANDLE changed;     // released once for each waiting thread when the stack
+                      // changes; waiters also look again every kRecheckMs
+  DWORD createdSlot;  // thread-local: the calling thread's creation time
   int waiters = 0;
   Frame frames[kDeepest] = {};
   int depth = 0;

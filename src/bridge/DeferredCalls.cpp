@@ -19,9 +19,11 @@ bool DeferredCalls::DropOldestRow() {
   return true;
 }
 
-bool DeferredCalls::Take(DeferredCall* call) {
+bool DeferredCalls::Take(DeferredCall* call, bool cellsOnly) {
   EnterCriticalSection(&lock);
-  bool taken = count > 0;
+  MessageKind oldest = calls[first].kind;
+  bool taken = count > 0 &&
+               !(cellsOnly && (oldest == MessageKind::kSleep || oldest == MessageKind::kTerminate));
   if (taken) {
     *call = calls[first];
     first = (first + 1) % kMost;

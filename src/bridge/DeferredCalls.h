@@ -32,8 +32,9 @@ class DeferredCalls {
   // kept, going last as any kept call does, so that the latest row is still
   // shown last; any other call is dropped.
   Kept Keep(const DeferredCall& call);
-  // The oldest call kept; false when none is.
-  bool Take(DeferredCall* call);
+  // The oldest call kept; false when none is, or, with cellsOnly, when it is
+  // BrlSleep or BrlTerminate (which may show a box).
+  bool Take(DeferredCall* call, bool cellsOnly);
   int Count();
 
  private:

@@ -22,8 +22,12 @@ bool HelperExchange::Attached() {
 bool HelperExchange::Call(const Message& request, CallDeadline& deadline, int* result) {
   if (!helper.Running()) return false;
   int was = open++;
+  int generation = helper.Generation();
   bool ok = Exchange(request, deadline, result);
   open = was;
+  // A call made meanwhile replaced the helper: the new one is not this
+  // exchange's to end.
+  if (!ok && helper.Generation() != generation) return false;
   if (!ok && Log::On()) LogFailure(request, deadline);
   if (!ok) End();
   return ok;
@@ -60,6 +64,7 @@ bool Allowed(MessageKind request, MessageKind asked, int chords) {
 }  // namespace
 
 bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, int* result) {
+  int generation = helper.Generation();
   if (!helper.Pipe().Send(request, deadline.At())) return false;
   Message reply;
   HelperMessage decoded;
@@ -72,7 +77,9 @@ bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, in
     // A read that finds the message there succeeds past the deadline too.
     if (GetTickCount64() >= deadline.At()) return false;
     chords += decoded.kind == MessageKind::kChord;
-    if (!Allowed(request.Kind(), decoded.kind, chords) || !Answer(decoded, deadline)) return false;
+    if (!Allowed(request.Kind(), decoded.kind, chords) || !Answer(decoded, deadline, generation)) {
+      return false;
+    }
   }
   return false;
 }
@@ -80,8 +87,8 @@ bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, in
 // The helper waits while the host's callback or a box runs. A second box in
 // one call breaks the protocol: the driver never shows one. A host thread
 // that died in a call made from the callback leaves the helper in the middle
-// of it.
-bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline) {
+// of it; a call the callback let in may have ended or replaced the helper.
+bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline, int generation) {
   ULONGLONG since = GetTickCount64();
   int answer = 0;
   switch (message.kind) {
@@ -92,7 +99,8 @@ bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline
         Abandon(false);
         return false;
       }
-      return Reply(MessageKind::kCallbackDone, 0, deadline);
+      return helper.Generation() == generation && helper.Running() &&
+             Reply(MessageKind::kCallbackDone, 0, deadline);
     case MessageKind::kInput:
       return requests.Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
     case MessageKind::kMessageBox:

@@ -40,7 +40,7 @@ class HelperExchange {
 
  private:
   bool Exchange(const Message& request, CallDeadline& deadline, int* result);
-  bool Answer(const HelperMessage& message, CallDeadline& deadline);
+  bool Answer(const HelperMessage& message, CallDeadline& deadline, int generation);
   bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
   void LogFailure(const Message& request, const CallDeadline& deadline);
 

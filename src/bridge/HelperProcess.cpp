@@ -24,6 +24,7 @@ HelperProcess::~HelperProcess() {
 
 HelperProcess::Started HelperProcess::Start() {
   Stop(0);
+  ++generation;
   wchar_t name[80];
   Started started = !Locate()             ? Started::kCannotRun
                     : !OpenPipe(name, 80) ? Started::kNoChannel

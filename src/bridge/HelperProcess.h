@@ -34,6 +34,8 @@ class HelperProcess {
   // the waits take kUnloadMs in all.
   void StopAtUnload() { Finish(kUnloadMs / 2, kUnloadMs / 2, false); }
   bool Running() const { return channel.IsOpen(); }
+  // Changes with every start: an exchange tells its helper from a later one.
+  int Generation() const { return generation; }
   // False once the process ended, or when none runs.
   bool Alive() const;
   Channel& Pipe() { return channel; }
@@ -51,5 +53,6 @@ class HelperProcess {
   Channel channel;
   HANDLE process = nullptr;
   HANDLE job = nullptr;
+  int generation = 0;
   wchar_t path[kPathSize] = L"brlvelthost\\brlvelthost.exe";
 };

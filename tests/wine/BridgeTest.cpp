@@ -550,19 +550,54 @@ DWORD WINAPI TimerUntilDead(void*) {
   return 1;
 }
 
+DWORD deadThread = 0;
+
+// A thread Windows gave the dead thread's id: it shows a row of its own.
+DWORD WINAPI ShowUnderTheDeadId(void*) {
+  if (GetCurrentThreadId() != deadThread) return 0;
+  const unsigned char row[1] = {0x02};
+  return static_cast<DWORD>(bridge.Display(row, 1));
+}
+
+// Starts threads until one gets the dead thread's id, which then shows its
+// row; false when Windows gave the id to none of them.
+bool ShowUnderTheDeadIdWhenGiven() {
+  for (int i = 0; i < 5000; ++i) {
+    HANDLE thread = CreateThread(nullptr, 0, ShowUnderTheDeadId, nullptr, 0, nullptr);
+    bool reused = GetThreadId(thread) == deadThread;
+    DWORD shown = 0;
+    WaitForSingleObject(thread, 5000);
+    GetExitCodeThread(thread, &shown);
+    CloseHandle(thread);
+    if (!reused) continue;
+    CHECK_EQ(1, shown);
+    return true;
+  }
+  return false;
+}
+
 // A host thread that dies inside a call (in its callback) leaves no call in
-// progress behind: a lost helper is restarted, and the driver reached.
+// progress behind, even once Windows gives its id to another thread: a lost
+// helper is restarted, and the driver reached at once.
 void AThreadDyingInACallLeavesNothing() {
   SimLog log("bridge-dies.log");
   WriteKeys("bridge-dies.txt", "0 3 0x03 5\n");
   CHECK_EQ(40, bridge.Init("keys=bridge-dies.txt;log=bridge-dies.log", DieInCallback));
   HANDLE thread = CreateThread(nullptr, 0, TimerUntilDead, nullptr, 0, nullptr);
+  deadThread = GetThreadId(thread);
   DWORD code = 1;
   CHECK(WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &code));
   CHECK_EQ(0, code);
   CloseHandle(thread);
   EndTheHelper();
   log.Since();
+  DWORD start = GetTickCount();
+  if (ShowUnderTheDeadIdWhenGiven()) {
+    printf("  a thread with the dead thread's id got in after %lu ms\n", GetTickCount() - start);
+    CHECK_EQ(1, Count(log.Since(), "Affichage 02"));
+  } else {
+    printf("  Windows gave the dead thread's id to none of 5000 threads\n");
+  }
   const unsigned char row[1] = {0x01};
   CHECK_EQ(1, bridge.Display(row, 1));
   CHECK_EQ(1, Helpers().size());
