@@ -35,52 +35,40 @@ DeferredCall DescribeCells(MessageKind kind, const unsigned char* cells, int cou
 }  // namespace
 
 int BridgeSession::Init(const char* settings, KeyCallback callback) {
-  return Perform(Describe(MessageKind::kInit), CallDeadline::kOpenMs,
+  return Perform(Describe(MessageKind::kInit),
                  [&](CallDeadline& deadline) { return Open(settings, callback, deadline); });
 }
 
 int BridgeSession::Terminate() {
-  return Perform(Describe(MessageKind::kTerminate), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return Close(deadline); });
+  return Perform(Describe(MessageKind::kTerminate));
 }
 
 int BridgeSession::Display(const unsigned char* cells, int count) {
-  return Perform(DescribeCells(MessageKind::kDisplay, cells, count), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) {
-                   return SendCells(MessageKind::kDisplay, cells, count, deadline);
-                 });
+  return Perform(DescribeCells(MessageKind::kDisplay, cells, count));
 }
 
 int BridgeSession::DisplayStatus(const unsigned char* cells, int count) {
-  return Perform(DescribeCells(MessageKind::kDisplayStatus, cells, count), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) {
-                   return SendCells(MessageKind::kDisplayStatus, cells, count, deadline);
-                 });
+  return Perform(DescribeCells(MessageKind::kDisplayStatus, cells, count));
 }
 
 int BridgeSession::Clear() {
-  return Perform(Describe(MessageKind::kClear), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return SendPlain(MessageKind::kClear, deadline); });
+  return Perform(Describe(MessageKind::kClear));
 }
 
 int BridgeSession::Refresh() {
-  return Perform(
-      Describe(MessageKind::kRefresh), CallDeadline::kCallMs,
-      [&](CallDeadline& deadline) { return SendPlain(MessageKind::kRefresh, deadline); });
+  return Perform(Describe(MessageKind::kRefresh));
 }
 
 int BridgeSession::Sleep(int flag) {
-  return Perform(Describe(MessageKind::kSleep, flag), CallDeadline::kOpenMs,
-                 [&](CallDeadline& deadline) { return SetSleep(flag, deadline); });
+  return Perform(Describe(MessageKind::kSleep, flag));
 }
 
 int BridgeSession::Timer() {
-  return Perform(Describe(MessageKind::kTimer), CallDeadline::kCallMs,
-                 [&](CallDeadline& deadline) { return SendPlain(MessageKind::kTimer, deadline); });
+  return Perform(Describe(MessageKind::kTimer));
 }
 
 int BridgeSession::Ping() {
-  return Perform(Describe(MessageKind::kTimer), CallDeadline::kCallMs, [&](CallDeadline& deadline) {
+  return Perform(Describe(MessageKind::kTimer), [&](CallDeadline& deadline) {
     int result = 0;
     return exchange.Attached() && exchange.Call(Message(MessageKind::kPing), deadline, &result)
                ? result
@@ -138,7 +126,8 @@ int BridgeSession::Refuse(MessageKind kind) {
 void BridgeSession::CarryDeferred(int most, bool cellsOnly) {
   DeferredCall call;
   for (int carried = 0; carried < most && deferred.Take(&call, cellsOnly); ++carried) {
-    int result = Carry(call);
+    CallDeadline deadline(DeadlineMs(call.kind));
+    int result = Carry(call, deadline);
     if (result != call.answered && Log::On()) {
       LogLine()
           .Text(CallName(call.kind))
@@ -150,9 +139,9 @@ void BridgeSession::CarryDeferred(int most, bool cellsOnly) {
   }
 }
 
-int BridgeSession::Carry(const DeferredCall& call) {
-  CallDeadline deadline(call.kind == MessageKind::kSleep ? CallDeadline::kOpenMs
-                                                         : CallDeadline::kCallMs);
+// The call with the arguments it describes: the cells as the driver may read
+// them, which is all of them it reads.
+int BridgeSession::Carry(const DeferredCall& call, CallDeadline& deadline) {
   switch (call.kind) {
     case MessageKind::kDisplay:
     case MessageKind::kDisplayStatus:

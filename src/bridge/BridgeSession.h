@@ -37,9 +37,11 @@ class BridgeSession {
 
  private:
   // One export call: in through the gate, the work with its deadline, then
-  // the calls deferred meanwhile. call describes it, should it be deferred.
+  // the calls deferred meanwhile. call describes it, should it be deferred;
+  // without other work, it is carried out as described.
   template <typename Work>
-  int Perform(const DeferredCall& call, DWORD ms, Work work) {
+  int Perform(const DeferredCall& call, Work work) {
+    DWORD ms = DeadlineMs(call.kind);
     bool mayShowBox = call.kind == MessageKind::kInit || call.kind == MessageKind::kSleep ||
                       call.kind == MessageKind::kTerminate;
     CallGate::Entry entry(gate, mayShowBox, GetTickCount64() + ms);
@@ -54,6 +56,14 @@ class BridgeSession {
     CarryDeferred(kAll, entry.Lent());
     return result;
   }
+  int Perform(const DeferredCall& call) {
+    return Perform(call, [&](CallDeadline& deadline) { return Carry(call, deadline); });
+  }
+  // BrlInit and BrlSleep may open the display.
+  static DWORD DeadlineMs(MessageKind kind) {
+    return kind == MessageKind::kInit || kind == MessageKind::kSleep ? CallDeadline::kOpenMs
+                                                                     : CallDeadline::kCallMs;
+  }
   int Defer(const DeferredCall& call);
   int Expected(const DeferredCall& call);
   static int Refuse(MessageKind kind);
@@ -61,7 +71,7 @@ class BridgeSession {
   // up to the first that may show a box.
   static const int kAll = 0x7FFFFFFF;
   void CarryDeferred(int most, bool cellsOnly);
-  int Carry(const DeferredCall& call);
+  int Carry(const DeferredCall& call, CallDeadline& deadline);
   int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);
   int Close(CallDeadline& deadline);
   int SendCells(MessageKind kind, const unsigned char* cells, int count, CallDeadline& deadline);
