@@ -30,9 +30,8 @@ target_include_directories(fakewin PUBLIC tools/fakewin)
 target_compile_options(fakewin PRIVATE ${WARNINGS})
 target_link_libraries(fakewin PRIVATE PkgConfig::XKBCOMMON)
 
-add_library(brlcore STATIC ${DRIVER_SOURCES})
-target_compile_options(brlcore PRIVATE ${DRIVER_FLAGS})
-target_link_libraries(brlcore PUBLIC fakewin)
+set(SYSTEM_LIBRARIES fakewin)
+add_subdirectory(src)
 
 if(BRL_BENCHMARKS)
   add_subdirectory(tools/bench)

@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "../keys/KeyState.h"
-#include "../log/Log.h"
-#include "../log/LogLine.h"
+#include "../shared/facts/KeyState.h"
+#include "../shared/log/Log.h"
+#include "../shared/log/LogLine.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ DeferredCall DescribeCells(MessageKind kind, const unsigned char* cells, int cou
   DeferredCall call = Describe(kind, count);
   call.cells = cells != nullptr;
   if (cells && count > 0) {
-    memcpy(call.row, cells, count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells);
+    memcpy(call.row, cells, count < DriverLimits::kCells ? count : DriverLimits::kCells);
   }
   return call;
 }
@@ -109,7 +109,7 @@ int BridgeSession::Expected(const DeferredCall& call) {
   if (call.kind == MessageKind::kTerminate) return 0;
   if (!state.session || state.sleeping || keeper.GivenUp()) return LastResult(call.kind);
   int count = state.opened & 0xFF, status = state.opened >> 8;
-  int room = call.kind == MessageKind::kDisplay ? BrailleDisplay::kCells - status : status;
+  int room = call.kind == MessageKind::kDisplay ? DriverLimits::kCells - status : status;
   bool reads = call.value > 0 && room > 0;
   if (call.kind == MessageKind::kDisplay && count == 0) return 1;
   bool cellsCall = call.kind == MessageKind::kDisplay || call.kind == MessageKind::kDisplayStatus;
@@ -161,7 +161,7 @@ int& BridgeSession::LastResult(MessageKind kind) {
 
 // Settings the driver refuses change nothing in it, and start nothing here.
 int BridgeSession::Open(const char* settings, KeyCallback callback, CallDeadline& deadline) {
-  int length = BrailleDisplay::SettingsLength(settings);
+  int length = DriverLimits::SettingsLength(settings);
   if (length < 0) return 0;
   keeper.Reset();
   if (!exchange.Attached()) {
@@ -202,7 +202,7 @@ int BridgeSession::SendCells(MessageKind kind, const unsigned char* cells, int c
   request.PutInt(count);
   request.PutInt(cells != nullptr);
   if (cells && count > 0) {
-    request.PutBytes(cells, count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells);
+    request.PutBytes(cells, count < DriverLimits::kCells ? count : DriverLimits::kCells);
   }
   int result = 0;
   return LastResult(kind) = exchange.Call(request, deadline, &result) ? result : 0;

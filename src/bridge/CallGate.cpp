@@ -1,6 +1,6 @@
 #include "CallGate.h"
 
-#include "../channel/HostWait.h"
+#include "channel/HostWait.h"
 
 CallGate::CallGate()
     : changed(CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)), createdSlot(TlsAlloc()) {

@@ -6,15 +6,15 @@
 
 #include <windows.h>
 
-#include "../channel/Message.h"
-#include "../display/BrailleDisplay.h"
+#include "../shared/facts/DriverLimits.h"
+#include "channel/Message.h"
 
 struct DeferredCall {
   MessageKind kind = MessageKind::kDisplay;
   int value = 0;       // the cell count, or BrlSleep's flag
   bool cells = false;  // whether the host gave cells
   int answered = 0;    // what the host was told
-  unsigned char row[BrailleDisplay::kCells] = {};
+  unsigned char row[DriverLimits::kCells] = {};
 };
 
 class DeferredCalls {

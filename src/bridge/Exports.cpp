@@ -1,7 +1,7 @@
 // The eight functions a 64-bit host calls, each carried to the driver in the
 // helper process by the one bridge session, one call at a time (see CallGate).
 #include "../../include/brlvelt.h"
-#include "../log/LogSession.h"
+#include "../shared/log/LogSession.h"
 #include "BridgeSession.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "HelperExchange.h"
 
-#include "../log/Log.h"
-#include "../log/LogLine.h"
-#include "../model/VeltDisplay.h"
+#include "../shared/facts/DriverLimits.h"
+#include "../shared/log/Log.h"
+#include "../shared/log/LogLine.h"
 
 HelperExchange::~HelperExchange() {
   requests.ReleaseKeys();
@@ -53,7 +53,7 @@ namespace {
 bool Allowed(MessageKind request, MessageKind asked, int chords) {
   switch (asked) {
     case MessageKind::kChord:
-      return request == MessageKind::kTimer && chords <= VeltDisplay::kMostChordsAPoll;
+      return request == MessageKind::kTimer && chords <= DriverLimits::kMostChordsAPoll;
     case MessageKind::kMessageBox:
       return request == MessageKind::kInit || request == MessageKind::kSleep;
     default:

@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 
-#include "../log/Log.h"
-#include "../log/LogLine.h"
+#include "../shared/log/Log.h"
+#include "../shared/log/LogLine.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "../channel/Message.h"
+#include "channel/Message.h"
 
 struct ForwardedKey {
   uint16_t vk;

@@ -4,10 +4,10 @@
 #include <stdio.h>
 #include <wchar.h>
 
-#include "../channel/HostWait.h"
-#include "../log/Log.h"
-#include "../log/LogLine.h"
+#include "../shared/log/Log.h"
+#include "../shared/log/LogLine.h"
 #include "PipeSecurity.h"
+#include "channel/HostWait.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "../channel/Channel.h"
+#include "channel/Channel.h"
 
 class HelperProcess {
  public:

@@ -4,13 +4,13 @@
 
 void SessionState::NoteRow(const unsigned char* cells, int count) {
   if (!cells && count > 0) return;
-  int n = count < BrailleDisplay::kCells ? count : BrailleDisplay::kCells;
+  int n = count < DriverLimits::kCells ? count : DriverLimits::kCells;
   memset(row, 0, sizeof row);
   if (n > 0) memcpy(row, cells, n);
 }
 
 bool SessionState::RowBlank() const {
-  static const unsigned char kBlank[BrailleDisplay::kCells] = {};
+  static const unsigned char kBlank[DriverLimits::kCells] = {};
   return memcmp(row, kBlank, sizeof row) == 0;
 }
 
@@ -24,7 +24,7 @@ Message SessionState::InitRequest() const {
 
 Message SessionState::RowRequest() const {
   Message request(MessageKind::kDisplay);
-  request.PutInt(BrailleDisplay::kCells);
+  request.PutInt(DriverLimits::kCells);
   request.PutInt(1);
   request.PutBytes(row, sizeof row);
   return request;

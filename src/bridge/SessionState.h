@@ -4,16 +4,16 @@
 #pragma once
 
 #include "../../include/brlvelt.h"
-#include "../channel/Message.h"
-#include "../display/BrailleDisplay.h"
+#include "../shared/facts/DriverLimits.h"
+#include "channel/Message.h"
 
 class SessionState {
  public:
   // Whether BrlInit's result can be the driver's: a cell count and a
   // status-cell count, each within the driver's row.
   static bool Plausible(int opened) {
-    return (opened & ~0xFFFF) == 0 && (opened & 0xFF) <= BrailleDisplay::kCells &&
-           (opened >> 8) <= BrailleDisplay::kCells;
+    return (opened & ~0xFFFF) == 0 && (opened & 0xFF) <= DriverLimits::kCells &&
+           (opened >> 8) <= DriverLimits::kCells;
   }
   // Copies the row as the driver takes it: a shorter row blanks the rest; no
   // cells with a count keeps the row.
@@ -25,11 +25,11 @@ class SessionState {
   Message RowRequest() const;
 
   KeyCallback callback = nullptr;
-  char settings[BrailleDisplay::kSettingsSize] = {};
+  char settings[DriverLimits::kSettingsSize] = {};
   int sleeping = 0;
   bool session = false;  // a BrlInit succeeded, and no BrlTerminate since
   int opened = 0;        // what the last BrlInit that succeeded answered
 
  private:
-  unsigned char row[BrailleDisplay::kCells] = {};
+  unsigned char row[DriverLimits::kCells] = {};
 };

@@ -1,9 +1,9 @@
 // The eight functions the host calls, each forwarding to the one display object.
 #include "../../include/brlvelt.h"
-#include "../log/Log.h"
-#include "../log/LogLine.h"
-#include "../log/LogSession.h"
-#include "../model/VeltDisplay.h"
+#include "../shared/log/Log.h"
+#include "../shared/log/LogLine.h"
+#include "../shared/log/LogSession.h"
+#include "model/VeltDisplay.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "DriverThread.h"
 
+#include "../shared/facts/KeyState.h"
+
 namespace {
 
 const DWORD kQuitMs = 2000;
@@ -78,7 +80,7 @@ void DriverThread::Run(Shared* shared) {
     keys[VK_CAPITAL] = static_cast<BYTE>((keys[VK_CAPITAL] & ~1) | carried);
     SetKeyboardState(keys);
   }
-  InterlockedExchange(&shared->sawCapsLock, GetKeyState(VK_CAPITAL) & 1);
+  InterlockedExchange(&shared->sawCapsLock, KeyState::CapsLockOn() ? 1 : 0);
   if (shared->driver->Init(shared->settings, OnChord) == 0) return;
   InterlockedExchange(&shared->opened, 1);
   while (!InterlockedCompareExchange(&shared->finish, 0, 0)) {

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "../loader/DriverModule.h"
+#include "../shared/loader/DriverModule.h"
 
 class DriverThread {
  public:

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../loader/DriverModule.h"
+#include "../shared/loader/DriverModule.h"
 #include "DriverThread.h"
 #include "LayoutList.h"
 #include "SavedInput.h"

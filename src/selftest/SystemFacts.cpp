@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "../keys/WindowsSettings.h"
+#include "../shared/facts/WindowsSettings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "../keys/LookedUpKey.h"
+#include "../shared/facts/Cp1252.h"
 #include "InjectionGuard.h"
 #include "Interruption.h"
 #include "SystemFacts.h"
@@ -138,7 +138,7 @@ std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey)
     char ansi = 0;
     BOOL unmapped = TRUE;
     WideCharToMultiByte(CP_ACP, 0, &arrival.ch, 1, &ansi, 1, nullptr, &unmapped);
-    bool letterOrDigit = !unmapped && LookedUpKey::LetterOrDigit(static_cast<unsigned char>(ansi));
+    bool letterOrDigit = !unmapped && Cp1252::LetterOrDigit(static_cast<unsigned char>(ansi));
     bool promised = arrival.ch == L' ' || (!capsLock && letterOrDigit);
     bool has = (found & 0xFF) != 0xFF && ((found >> 8) & 7) <= 1;
     if (!packet || !promised || !has || missed.size() >= 40) continue;

@@ -1,7 +1,7 @@
 // Arbitrary byte streams as the bridge reads them from its helper: message after
 // message, each header then its payload, decoded as the bridge does. Each
 // header and message is also judged by a reading of the layout written down in
-// src/channel/Message.h, straight from the bytes, with the numbers it gives
+// src/bridge/channel/Message.h, straight from the bytes, with the numbers it gives
 // rather than the decoders' constants, and the two must agree: a header is taken exactly
 // when its size fits the payload buffer, a message is accepted exactly when the
 // helper may send it, and an accepted one carries the fields its bytes hold.

@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "../../src/channel/Channel.h"
+#include "../../src/bridge/channel/Channel.h"
 #include "FakePipe.h"
 #include "FuzzInput.h"
 #include "KeyState.h"

@@ -8,7 +8,7 @@
 
 #include <iterator>
 
-#include "../../src/model/VeltDisplay.h"
+#include "../../src/driver/model/VeltDisplay.h"
 #include "../unit/FakeVelt.h"
 #include "KeyState.h"
 

@@ -1,5 +1,5 @@
 // A message's payload read straight from its bytes as the layout in
-// src/channel/Message.h describes it, apart from Message's own reading:
+// src/bridge/channel/Message.h describes it, apart from Message's own reading:
 // little-endian 32-bit words and NUL-terminated texts, in order.
 #pragma once
 

@@ -2,7 +2,7 @@
 // message, decoded as the helper does, each accepted export request then run on
 // the driver (in-process, against the scripted device library) as the helper
 // runs it. Each message is also judged by a reading of the layout written down
-// in src/channel/Message.h, straight from its bytes and with the numbers it
+// in src/bridge/channel/Message.h, straight from its bytes and with the numbers it
 // gives, and the two must agree: a request is accepted exactly when the
 // bridge may send it (settings of 80 characters or more left open: the driver
 // refuses them itself), and an accepted one hands the driver what the host gave:
@@ -13,8 +13,8 @@
 #include <string.h>
 
 #include "../../include/brlvelt.h"
-#include "../../src/helper/RequestDecoder.h"
-#include "../../src/helper/RequestDispatch.h"
+#include "../../src/bridge/helper/RequestDecoder.h"
+#include "../../src/bridge/helper/RequestDispatch.h"
 #include "../unit/FakeVelt.h"
 #include "KeyState.h"
 #include "PayloadBytes.h"

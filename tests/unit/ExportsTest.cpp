@@ -6,9 +6,9 @@
 #include <random>
 
 #include "../../include/brlvelt.h"
-#include "../../src/log/Log.h"
-#include "../../src/log/LogFile.h"
-#include "../../src/log/LogLine.h"
+#include "../../src/shared/log/Log.h"
+#include "../../src/shared/log/LogFile.h"
+#include "../../src/shared/log/LogLine.h"
 #include "FakeFiles.h"
 #include "FakeVelt.h"
 

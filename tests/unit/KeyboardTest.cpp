@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "../../src/keys/Keyboard.h"
+#include "../../src/driver/keys/Keyboard.h"
 #include "FakeWindows.h"
 #include "Layout.h"
 

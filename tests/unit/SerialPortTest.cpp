@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../../src/port/SerialPort.h"
+#include "../../src/driver/port/SerialPort.h"
 #include "FakeWindows.h"
 
 using Calls = std::vector<std::string>;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../../src/display/BrailleDisplay.h"
+#include "../../src/driver/display/BrailleDisplay.h"
 #include "FakeWindows.h"
 
 class TestDisplay : public BrailleDisplay {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../../src/model/VeltDisplay.h"
+#include "../../src/driver/model/VeltDisplay.h"
 #include "FakeVelt.h"
 
 using Calls = std::vector<std::string>;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../../src/port/VeltLibraryPort.h"
+#include "../../src/driver/port/VeltLibraryPort.h"
 #include "FakeVelt.h"
 
 using Calls = std::vector<std::string>;

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "../../src/bridge/CallDeadline.h"
-#include "../../src/helper/ImportPatch.h"
-#include "../../src/loader/DriverModule.h"
+#include "../../src/bridge/helper/ImportPatch.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "Check.h"
 #include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"

@@ -8,14 +8,17 @@ foreach(mode exports chords)
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
 
-add_library(brlvelt_mismatch SHARED ${DRIVER_SOURCES} ${CMAKE_SOURCE_DIR}/src/driver/Exports.cpp
-                                    ${CMAKE_SOURCE_DIR}/src/driver/brlvelt.def)
+get_target_property(core_sources drivercore SOURCES)
+get_target_property(core_dir drivercore SOURCE_DIR)
+list(TRANSFORM core_sources PREPEND ${core_dir}/)
+add_library(brlvelt_mismatch SHARED ${core_sources} ${core_dir}/Exports.cpp ${BRLVELT_DEF})
 set_target_properties(brlvelt_mismatch PROPERTIES PREFIX "" OUTPUT_NAME brlvelt
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/mismatch
                       ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/mismatch)
 target_compile_definitions(brlvelt_mismatch PRIVATE BRL_CALLBACK=)
 target_compile_options(brlvelt_mismatch PRIVATE ${DRIVER_FLAGS})
 target_link_options(brlvelt_mismatch PRIVATE ${STATIC_RUNTIME} -s)
+target_link_libraries(brlvelt_mismatch PRIVATE log facts)
 add_custom_command(TARGET input_e2e_test POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:input_e2e_test>
           $<TARGET_FILE:veltsim> ${CMAKE_BINARY_DIR}/bin/mismatch)

@@ -11,7 +11,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "../../src/channel/Channel.h"
+#include "../../src/bridge/channel/Channel.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "Check.h"
 #include "CheckedCall.h"
 #include "KeyRecorder.h"

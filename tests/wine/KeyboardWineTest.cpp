@@ -7,7 +7,7 @@
 // (with-xvfb).
 #include <string.h>
 
-#include "../../src/keys/Keyboard.h"
+#include "../../src/driver/keys/Keyboard.h"
 #include "Check.h"
 #include "KeyRecorder.h"
 

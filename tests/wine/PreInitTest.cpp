@@ -1,6 +1,6 @@
 // Loads the real driver DLL and checks its exports and what a host sees before
 // the display is initialised.
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "Check.h"
 
 namespace {

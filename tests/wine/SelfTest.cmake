@@ -16,7 +16,7 @@ if(WINE_FLAVOUR STREQUAL win32)
   return()
 endif()
 
-add_library(wrong_driver SHARED WrongDriver.cpp ${CMAKE_SOURCE_DIR}/src/driver/brlvelt.def)
+add_library(wrong_driver SHARED WrongDriver.cpp ${BRLVELT_DEF})
 set(WRONG_DIR ${CMAKE_BINARY_DIR}/bin/wrongdriver)
 set_target_properties(wrong_driver PROPERTIES PREFIX "" OUTPUT_NAME brlvelt
                       RUNTIME_OUTPUT_DIRECTORY ${WRONG_DIR} ARCHIVE_OUTPUT_DIRECTORY ${WRONG_DIR})

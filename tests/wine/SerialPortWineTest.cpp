@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../../src/port/SerialPort.h"
+#include "../../src/driver/port/SerialPort.h"
 #include "Check.h"
 
 namespace {

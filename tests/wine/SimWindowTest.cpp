@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "../../tools/demohost/WindowCapture.h"
 #include "../../tools/veltsim/SimWindow.h"
 #include "Check.h"

@@ -9,7 +9,7 @@ add_wine_test(twin_host ${TWIN_DIR}/TwinMain.cpp ${TWIN_DIR}/SessionPlan.cpp
               ${TWIN_DIR}/SessionRunner.cpp ${TWIN_DIR}/DeviceLog.cpp ${TWIN_DIR}/Transcript.cpp
               ${TWIN_DIR}/CallRecorder.cpp ${TWIN_DIR}/TranscriptCompare.cpp
               ${TWIN_DIR}/HostEpisode.cpp
-              ${CMAKE_SOURCE_DIR}/src/helper/ImportPatch.cpp)
+              ${CMAKE_SOURCE_DIR}/src/bridge/helper/ImportPatch.cpp)
 add_dependencies(twin_host brlvelthost veltsim_nolength)
 
 if(WINE_FLAVOUR STREQUAL win64)

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "Check.h"
 #include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"

@@ -8,7 +8,7 @@
 // also say that a letter did not come by its key.
 #include <stdio.h>
 
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 
 namespace {
 

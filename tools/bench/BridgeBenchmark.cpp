@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "../../src/bridge/BridgeSession.h"
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "DeliveryTimes.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../../include/brlvelt.h"
-#include "../../src/display/BrailleDisplay.h"
+#include "../../src/driver/display/BrailleDisplay.h"
 #include "FakeWindows.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../../src/keys/Keyboard.h"
+#include "../../src/driver/keys/Keyboard.h"
 #include "FakeWindows.h"
 
 namespace {

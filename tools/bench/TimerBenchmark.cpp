@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "../../src/helper/ImportPatch.h"
-#include "../../src/loader/DriverModule.h"
+#include "../../src/bridge/helper/ImportPatch.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "DeliveryTimes.h"
 #include "brlvelt.h"
 

@@ -4,7 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "../../src/loader/DriverModule.h"
+#include "../../src/shared/loader/DriverModule.h"
 #include "PngFile.h"
 #include "WindowCapture.h"
 #include "brlvelt.h"

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "../../../src/helper/ImportPatch.h"
+#include "../../../src/bridge/helper/ImportPatch.h"
 
 Transcript* CallRecorder::sink = nullptr;
 std::set<unsigned> CallRecorder::down;

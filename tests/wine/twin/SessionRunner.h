@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "../../../src/loader/DriverModule.h"
+#include "../../../src/shared/loader/DriverModule.h"
 #include "DeviceLog.h"
 #include "HostEpisode.h"
 #include "SessionPlan.h"

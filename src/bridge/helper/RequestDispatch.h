@@ -1,7 +1,7 @@
 // Runs one decoded request on the loaded driver and gives the export's result.
 #pragma once
 
-#include "../loader/DriverModule.h"
+#include "../../shared/loader/DriverModule.h"
 #include "RequestDecoder.h"
 
 class RequestDispatch {

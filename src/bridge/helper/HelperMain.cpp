@@ -5,7 +5,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "../log/LogSession.h"
+#include "../../shared/log/LogSession.h"
 #include "HelperSession.h"
 
 namespace {

@@ -18,8 +18,6 @@ class LookedUpKey {
  public:
   // The key, or vk 0 where the character has no safe key.
   static Stroke For(unsigned char ch, HKL layout, bool capsLock);
-  // A Windows-1252 letter or digit.
-  static bool LetterOrDigit(unsigned char ch);
 
  private:
   static Stroke Key(SHORT found, HKL layout, BYTE shiftState);

@@ -2,10 +2,10 @@
 
 #include <stdint.h>
 
-#include "../log/Log.h"
-#include "../log/LogLine.h"
+#include "../../shared/facts/WindowsSettings.h"
+#include "../../shared/log/Log.h"
+#include "../../shared/log/LogLine.h"
 #include "DeadKeyTable.h"
-#include "WindowsSettings.h"
 
 namespace {
 

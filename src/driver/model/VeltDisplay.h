@@ -6,12 +6,6 @@
 
 class VeltDisplay : public BrailleDisplay {
  public:
-  // Bytes of one key packet: type, flags, code.
-  static const int kPacketBytes = 3;
-  // Chords one Poll can report: each completes a packet, the first perhaps
-  // begun in the poll before.
-  static const int kMostChordsAPoll = 1 + (kPollBytes - 1) / kPacketBytes;
-
   VeltDisplay() = default;
   ~VeltDisplay() override = default;
   int Open(const char* settings) override;

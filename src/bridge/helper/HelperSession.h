@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
+#include "../../shared/loader/DriverModule.h"
 #include "../channel/Channel.h"
-#include "../loader/DriverModule.h"
 #include "RequestDispatch.h"
 
 class HelperSession {

@@ -7,17 +7,14 @@
 
 #include <stdint.h>
 
+#include "../../shared/facts/DriverLimits.h"
 #include "../channel/Message.h"
 
 class RequestDecoder {
  public:
-  // The driver's row; settings have fewer characters than kSettingsSize.
-  static const int kCells = 128;
-  static const int kSettingsSize = 80;
-
   // False for anything the bridge does not send: a kind that is not a request
   // or an answer, fields missing or left over, flags other than 0 and 1, cells
-  // that do not match the count, settings of kSettingsSize characters or more.
+  // that do not match the count, settings the driver would refuse as too long.
   bool Decode(Message& message);
 
   MessageKind kind = MessageKind::kPing;
@@ -34,5 +31,5 @@ class RequestDecoder {
   bool DecodeCells(Message& message);
   static bool GetFlag(Message& message, bool* value);
 
-  unsigned char row[kCells] = {};
+  unsigned char row[DriverLimits::kCells] = {};
 };

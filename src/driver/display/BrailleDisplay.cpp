@@ -3,9 +3,9 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "../../shared/log/Log.h"
+#include "../../shared/log/LogLine.h"
 #include "../keys/Keyboard.h"
-#include "../log/Log.h"
-#include "../log/LogLine.h"
 #include "../port/SerialPort.h"
 
 BrailleDisplay* theDisplay = nullptr;
@@ -20,7 +20,7 @@ BrailleDisplay::~BrailleDisplay() {
 }
 
 int BrailleDisplay::Initialize(const char* settings, KeyCallback callback) {
-  int length = SettingsLength(settings);
+  int length = DriverLimits::SettingsLength(settings);
   if (length < 0) return 0;
   keyCallback = callback;
   memcpy(portSettings, settings, length + 1);

@@ -1,8 +1,8 @@
 #include "VeltLibraryPort.h"
 
-#include "../log/Log.h"
-#include "../log/LogLine.h"
-#include "../log/LogRepeats.h"
+#include "../../shared/log/Log.h"
+#include "../../shared/log/LogLine.h"
+#include "../../shared/log/LogRepeats.h"
 
 VeltBinding VeltLibraryPort::binding;
 

@@ -1,8 +1,8 @@
 #include "Keyboard.h"
 
-#include "../log/Log.h"
+#include "../../shared/facts/WindowsSettings.h"
+#include "../../shared/log/Log.h"
 #include "HeldKeys.h"
-#include "WindowsSettings.h"
 
 void Keyboard::TypeCharacter(unsigned char ch, int down) {
   TypingPlan& held = HeldKeys::Character(ch);

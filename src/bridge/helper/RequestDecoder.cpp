@@ -33,7 +33,8 @@ bool RequestDecoder::Decode(Message& message) {
 bool RequestDecoder::DecodeInit(Message& message) {
   bool hasSettings = false;
   if (!GetFlag(message, &hasSettings) || !GetFlag(message, &callback)) return false;
-  if (hasSettings && (!message.GetString(&settings) || strlen(settings) >= kSettingsSize)) {
+  if (hasSettings &&
+      (!message.GetString(&settings) || strlen(settings) >= DriverLimits::kSettingsSize)) {
     return false;
   }
   return message.AtEnd();

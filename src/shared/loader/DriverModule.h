@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "../../include/brlvelt.h"
+#include "../../../include/brlvelt.h"
 
 class DriverModule {
  public:

@@ -1,11 +1,5 @@
 #include "RequestDispatch.h"
 
-#include "../display/BrailleDisplay.h"
-
-static_assert(RequestDecoder::kCells == BrailleDisplay::kCells, "a row as the driver holds it");
-static_assert(RequestDecoder::kSettingsSize == BrailleDisplay::kSettingsSize,
-              "settings as the driver takes them");
-
 bool RequestDispatch::Execute(const RequestDecoder& request, int* result) {
   switch (request.kind) {
     case MessageKind::kInit:

@@ -1,8 +1,8 @@
 #include "VeltDisplay.h"
 
+#include "../../shared/log/Log.h"
+#include "../../shared/log/LogLine.h"
 #include "../keys/Keyboard.h"
-#include "../log/Log.h"
-#include "../log/LogLine.h"
 #include "../port/VeltLibraryPort.h"
 
 int VeltDisplay::phase = 0;

@@ -3,16 +3,16 @@
 // gathers held display keys into chords for the host.
 #pragma once
 
-#include "../../include/brlvelt.h"
+#include "../../../include/brlvelt.h"
+#include "../../shared/facts/DriverLimits.h"
 #include "../port/CommPort.h"
 
 class BrailleDisplay {
  public:
-  static const int kCells = 128;
-  static const int kSettingsSize = 80;
+  static const int kCells = DriverLimits::kCells;
+  static const int kSettingsSize = DriverLimits::kSettingsSize;
   static const int kKeys = 512;
-  // Bytes of display input one Poll reads at most.
-  static const int kPollBytes = 80;
+  static const int kPollBytes = DriverLimits::kPollBytes;
 
   BrailleDisplay();
   virtual ~BrailleDisplay();
@@ -31,14 +31,6 @@ class BrailleDisplay {
   // Decodes one byte of display input.
   virtual int HandleInputByte(unsigned char byte) = 0;
 
-  // The length of a settings string Initialize accepts (and with it the
-  // callback), or -1 for none or one of kSettingsSize characters or more.
-  static int SettingsLength(const char* settings) {
-    if (!settings) return -1;
-    int length = 0;
-    while (length < kSettingsSize && settings[length]) ++length;
-    return length < kSettingsSize ? length : -1;
-  }
   int Initialize(const char* settings, KeyCallback callback);
   void Terminate();
   void PressDisplayKey(int index);

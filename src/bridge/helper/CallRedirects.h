@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "../../include/brlvelt.h"
+#include "../../../include/brlvelt.h"
 
 class HelperSession;
 

@@ -1,9 +1,8 @@
 #include "LookedUpKey.h"
 
-namespace {
+#include "../../shared/facts/Cp1252.h"
 
-// Windows-1252 letters outside ASCII and 0xC0-0xFF: Š Œ Ž š œ ž Ÿ.
-const unsigned char kHighLetters[] = {0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F};
+namespace {
 
 // The numeric keypad's characters depend on Num Lock.
 bool OnKeypad(BYTE vk) {
@@ -16,20 +15,11 @@ Stroke LookedUpKey::For(unsigned char ch, HKL layout, bool capsLock) {
   SHORT found = VkKeyScanExA(static_cast<CHAR>(ch), layout);
   BYTE shiftState = static_cast<BYTE>((found >> 8) & 7);
   if ((found & 0xFF) == 0xFF || OnKeypad(found & 0xFF)) return {};
-  bool safe = ch == ' '           ? shiftState == 0
-              : capsLock          ? false
-              : LetterOrDigit(ch) ? shiftState <= 1
-                                  : PlainAndNotDead(ch, found, layout);
+  bool safe = ch == ' '                   ? shiftState == 0
+              : capsLock                  ? false
+              : Cp1252::LetterOrDigit(ch) ? shiftState <= 1
+                                          : PlainAndNotDead(ch, found, layout);
   return safe ? Key(found, layout, shiftState) : Stroke{};
-}
-
-bool LookedUpKey::LetterOrDigit(unsigned char ch) {
-  if ((ch >= '0' && ch <= '9') || ((ch | 0x20) >= 'a' && (ch | 0x20) <= 'z')) return true;
-  if (ch >= 0xC0) return ch != 0xD7 && ch != 0xF7;
-  for (unsigned char letter : kHighLetters) {
-    if (ch == letter) return true;
-  }
-  return false;
 }
 
 Stroke LookedUpKey::Key(SHORT found, HKL layout, BYTE shiftState) {
