@@ -75,7 +75,7 @@ bool HelperKeeper::Greeted(CallDeadline& deadline, bool report) {
 }
 
 HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
-  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) return Reached::kNone;
+  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) return Reached::kNoDisplay;
   if (!restarts.Allow(GetTickCount64())) {
     if (Log::On()) LogLine().Text("helper lost too often: no more restarts until BrlInit");
     givenUp = true;
@@ -101,7 +101,7 @@ HelperKeeper::Reached HelperKeeper::Reopen(CallDeadline& deadline, bool report) 
   }
   if (opened == 0 || !SessionState::Plausible(opened)) {
     exchange.End();
-    return opened == 0 ? Reached::kNone : Reached::kFailed;
+    return opened == 0 ? Reached::kNoDisplay : Reached::kFailed;
   }
   bool shownAgain =
       exchange.Call(state.RowRequest(), deadline, &shown) &&

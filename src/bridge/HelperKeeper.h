@@ -17,7 +17,7 @@ class HelperKeeper {
  public:
   // How a call that needs the driver reached it: a helper runs; none, to be
   // answered as with no display open; or its restart failed (answered 0).
-  enum class Reached { kHelper, kNone, kFailed };
+  enum class Reached { kHelper, kNoDisplay, kFailed };
 
   HelperKeeper(HelperExchange& exchange, CallGate& gate, const SessionState& state)
       : exchange(exchange), gate(gate), state(state) {}
@@ -31,7 +31,7 @@ class HelperKeeper {
   // flag the driver had; when told to, says why it cannot.
   bool Launch(CallDeadline& deadline, bool report);
   // Launches a helper that opens the display with the last settings and
-  // callback, and shows the row again. kNone, with the helper ended, when the
+  // callback, and shows the row again. kNoDisplay, with the helper ended, when the
   // driver could not open the display.
   Reached Reopen(CallDeadline& deadline, bool report);
   // The box of a helper that failed, naming it.

@@ -27,7 +27,7 @@ std::string SystemFacts::WindowsVersion() {
   std::string version = text;
   auto wineVersion = NtdllProc<const char*(CDECL*)()>("wine_get_version");
   if (wineVersion) version += std::string(" (Wine ") + wineVersion() + ")";
-  return version + (WindowsSettings::KeyboardStateKept()
+  return version + (WindowsSettings::AtLeastWindows10Version1607()
                         ? "; the driver learns each layout"
                         : "; before 10 1607: the driver only looks keys up");
 }

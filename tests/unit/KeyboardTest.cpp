@@ -60,7 +60,7 @@ const std::pair<const char*, HKL> kHandMadeLayouts[kHandMadeLayoutCount] = {
 // A session on a fresh stand-in: the display let go of its keys, so that the
 // settings are read again at the first character.
 void NewSession() {
-  Keyboard::ReleaseHeldKeys();
+  Keyboard::EndSession();
   fake::Reset();
 }
 

@@ -15,7 +15,7 @@ BrailleDisplay::BrailleDisplay() {
 }
 
 BrailleDisplay::~BrailleDisplay() {
-  Keyboard::ReleaseHeldKeys();
+  Keyboard::EndSession();
   theDisplay = nullptr;
 }
 
@@ -55,7 +55,7 @@ int BrailleDisplay::OpenPort(CommPort* created, const char* settings) {
     return result;
   }
   delete created;
-  Keyboard::ReleaseHeldKeys();
+  Keyboard::EndSession();
   return 0;
 }
 
@@ -63,7 +63,7 @@ void BrailleDisplay::ClosePort() {
   CommPort* closing = port;
   port = nullptr;
   delete closing;
-  Keyboard::ReleaseHeldKeys();
+  Keyboard::EndSession();
 }
 
 int BrailleDisplay::StatusCells() const {
@@ -128,7 +128,7 @@ int BrailleDisplay::Poll() {
   if (n > static_cast<int>(sizeof buffer)) n = sizeof buffer;
   for (int i = 0; i < n; ++i) HandleInputByte(buffer[i]);
   // A host callback may have closed the display while later bytes pressed keys.
-  if (!port) Keyboard::ReleaseHeldKeys();
+  if (!port) Keyboard::EndSession();
   return 0;
 }
 

@@ -31,7 +31,7 @@ void Keyboard::ReleaseVirtualKey(BYTE vk) {
   HeldKeys::VirtualKey(vk) = false;
 }
 
-void Keyboard::ReleaseHeldKeys() {
+void Keyboard::EndSession() {
   for (int ch = 0; ch < 256; ++ch) {
     if (HeldKeys::Character(static_cast<unsigned char>(ch)).Planned()) {
       TypeCharacter(static_cast<unsigned char>(ch), 0);

@@ -13,8 +13,8 @@ class Keyboard {
   // A virtual key from the display, pressed or released as it is, without modifiers.
   static void PressVirtualKey(BYTE vk);
   static void ReleaseVirtualKey(BYTE vk);
-  // Releases every character and virtual key the display still holds down, so
-  // that no key or modifier stays stuck in Windows when the display goes away;
-  // forgets the settings read for the session, read again at the next character.
-  static void ReleaseHeldKeys();
+  // The display went away: releases every character and virtual key it still
+  // holds down, so that no key or modifier stays stuck in Windows, and forgets
+  // the settings read for the session, read again at the next character.
+  static void EndSession();
 };

@@ -65,7 +65,7 @@ const KeyboardLayout& KeyboardLayout::Of(HKL handle) {
       return layout;
     }
   }
-  bool stateKept = WindowsSettings::KeyboardStateKept();
+  bool stateKept = WindowsSettings::AtLeastWindows10Version1607();
   if (!stateKept || !NoDeadKeyPending(handle)) {
     if (Log::On()) LogUnlearned(handle, stateKept);
     unlearned.handle = handle;

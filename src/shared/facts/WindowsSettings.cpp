@@ -5,7 +5,7 @@ namespace {
 // Not read yet, read as true or false.
 enum Setting { kUnread, kNo, kYes };
 
-Setting keyboardStateKept = kUnread;
+Setting atLeast1607 = kUnread;
 Setting shiftClearsCapsLock = kUnread;
 
 Setting Of(bool value) {
@@ -17,12 +17,12 @@ typedef LONG(WINAPI* GetVersionProc)(RTL_OSVERSIONINFOW* version);
 }  // namespace
 
 void WindowsSettings::Forget() {
-  keyboardStateKept = shiftClearsCapsLock = kUnread;
+  atLeast1607 = shiftClearsCapsLock = kUnread;
 }
 
-bool WindowsSettings::KeyboardStateKept() {
-  if (keyboardStateKept == kUnread) keyboardStateKept = Of(ReadKeyboardStateKept());
-  return keyboardStateKept == kYes;
+bool WindowsSettings::AtLeastWindows10Version1607() {
+  if (atLeast1607 == kUnread) atLeast1607 = Of(ReadAtLeastWindows10Version1607());
+  return atLeast1607 == kYes;
 }
 
 bool WindowsSettings::ShiftClearsCapsLock() {
@@ -40,7 +40,7 @@ bool WindowsSettings::RunningVersion(RTL_OSVERSIONINFOW* version) {
 }
 
 // Without RtlGetVersion the answer is no.
-bool WindowsSettings::ReadKeyboardStateKept() {
+bool WindowsSettings::ReadAtLeastWindows10Version1607() {
   RTL_OSVERSIONINFOW version;
   if (!RunningVersion(&version)) return false;
   if (version.dwMajorVersion != 10) return version.dwMajorVersion > 10;

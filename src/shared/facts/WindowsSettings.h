@@ -10,12 +10,13 @@ class WindowsSettings {
  public:
   // Forgets both when a session ends: they are read again at first need.
   static void Forget();
-  // Whether ToUnicodeEx honours flag 4, "the keyboard state is not changed":
-  // Windows 10 version 1607 (build 14393) on. Before it, any ToUnicodeEx call
-  // takes a dead key the user struck on the PC keyboard. The version comes from
-  // RtlGetVersion, which answers with the running Windows whatever the host's
-  // manifest says, where GetVersionEx answers as the manifest declares.
-  static bool KeyboardStateKept();
+  // Whether this is Windows 10 version 1607 (build 14393) or later, where
+  // ToUnicodeEx honours flag 4, "the keyboard state is not changed". Before
+  // it, any ToUnicodeEx call takes a dead key the user struck on the PC
+  // keyboard. The version comes from RtlGetVersion, which answers with the
+  // running Windows whatever the host's manifest says, where GetVersionEx
+  // answers as the manifest declares.
+  static bool AtLeastWindows10Version1607();
   // Whether Shift turns Caps Lock off (the user's KLF_SHIFTLOCK attribute),
   // as last read.
   static bool ShiftClearsCapsLock();
@@ -25,5 +26,5 @@ class WindowsSettings {
   static bool RunningVersion(RTL_OSVERSIONINFOW* version);
 
  private:
-  static bool ReadKeyboardStateKept();
+  static bool ReadAtLeastWindows10Version1607();
 };
