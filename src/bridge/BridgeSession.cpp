@@ -36,7 +36,7 @@ DeferredCall DescribeCells(MessageKind kind, const unsigned char* cells, int cou
 
 int BridgeSession::Init(const char* settings, KeyCallback callback) {
   return Perform(Describe(MessageKind::kInit),
-                 [&](CallDeadline& deadline) { return Open(settings, callback, deadline); });
+                 [&](CallLimits& limits) { return Open(settings, callback, limits); });
 }
 
 int BridgeSession::Terminate() {
@@ -68,9 +68,9 @@ int BridgeSession::Timer() {
 }
 
 int BridgeSession::Ping() {
-  return Perform(Describe(MessageKind::kTimer), [&](CallDeadline& deadline) {
+  return Perform(Describe(MessageKind::kTimer), [&](CallLimits& limits) {
     int result = 0;
-    return exchange.Attached() && exchange.Call(Message(MessageKind::kPing), deadline, &result)
+    return exchange.Attached() && exchange.Call(Message(MessageKind::kPing), limits, &result)
                ? result
                : 0;
   });
@@ -126,8 +126,8 @@ int BridgeSession::Refuse(MessageKind kind) {
 void BridgeSession::CarryDeferred(int most, bool cellsOnly) {
   DeferredCall call;
   for (int carried = 0; carried < most && deferred.Take(&call, cellsOnly); ++carried) {
-    CallDeadline deadline(DeadlineMs(call.kind));
-    int result = Carry(call, deadline);
+    CallLimits limits(DeadlineMs(call.kind));
+    int result = Carry(call, limits);
     if (result != call.answered && Log::On()) {
       LogLine()
           .Text(CallName(call.kind))
@@ -141,17 +141,17 @@ void BridgeSession::CarryDeferred(int most, bool cellsOnly) {
 
 // The call with the arguments it describes: the cells as the driver may read
 // them, which is all of them it reads.
-int BridgeSession::Carry(const DeferredCall& call, CallDeadline& deadline) {
+int BridgeSession::Carry(const DeferredCall& call, CallLimits& limits) {
   switch (call.kind) {
     case MessageKind::kDisplay:
     case MessageKind::kDisplayStatus:
-      return SendCells(call.kind, call.cells ? call.row : nullptr, call.value, deadline);
+      return SendCells(call.kind, call.cells ? call.row : nullptr, call.value, limits);
     case MessageKind::kSleep:
-      return SetSleep(call.value, deadline);
+      return SetSleep(call.value, limits);
     case MessageKind::kTerminate:
-      return Close(deadline);
+      return Close(limits);
     default:
-      return SendPlain(call.kind, deadline);
+      return SendPlain(call.kind, limits);
   }
 }
 
@@ -160,33 +160,33 @@ int& BridgeSession::LastResult(MessageKind kind) {
 }
 
 // Settings the driver refuses change nothing in it, and start nothing here.
-int BridgeSession::Open(const char* settings, KeyCallback callback, CallDeadline& deadline) {
+int BridgeSession::Open(const char* settings, KeyCallback callback, CallLimits& limits) {
   int length = DriverLimits::SettingsLength(settings);
   if (length < 0) return 0;
   keeper.Reset();
   if (!exchange.Attached()) {
     state.session = false;
-    if (!keeper.Launch(deadline, true)) return 0;
+    if (!keeper.Launch(limits, true)) return 0;
   }
   memcpy(state.settings, settings, length + 1);
   state.callback = callback;
   int result = 0;
-  if (exchange.Call(state.InitRequest(), deadline, &result) && SessionState::Plausible(result)) {
+  if (exchange.Call(state.InitRequest(), limits, &result) && SessionState::Plausible(result)) {
     state.session = state.session || result != 0;
     if (result != 0) state.opened = result;
     return result;
   }
   exchange.End();
-  keeper.ReportNoAnswer(deadline);
+  keeper.ReportNoAnswer(limits);
   return 0;
 }
 
 // The driver clears its cells as it closes the display.
-int BridgeSession::Close(CallDeadline& deadline) {
+int BridgeSession::Close(CallLimits& limits) {
   state.session = false;
   state.NoteRow(nullptr, 0);
   int result = 0;
-  return exchange.Attached() && exchange.Call(Message(MessageKind::kTerminate), deadline, &result)
+  return exchange.Attached() && exchange.Call(Message(MessageKind::kTerminate), limits, &result)
              ? result
              : 0;
 }
@@ -194,9 +194,9 @@ int BridgeSession::Close(CallDeadline& deadline) {
 // The cells the driver may read: as many as the host gave, at most a row. The
 // row of a session is kept, helper or not, to be sent again.
 int BridgeSession::SendCells(MessageKind kind, const unsigned char* cells, int count,
-                             CallDeadline& deadline) {
+                             CallLimits& limits) {
   if (state.session && kind == MessageKind::kDisplay) state.NoteRow(cells, count);
-  HelperKeeper::Reached reached = keeper.Reach(deadline);
+  HelperKeeper::Reached reached = keeper.Reach(limits);
   if (reached != HelperKeeper::Reached::kHelper) return AnswerWithoutHelper(reached, 1);
   Message request(kind);
   request.PutInt(count);
@@ -205,22 +205,22 @@ int BridgeSession::SendCells(MessageKind kind, const unsigned char* cells, int c
     request.PutBytes(cells, count < DriverLimits::kCells ? count : DriverLimits::kCells);
   }
   int result = 0;
-  return LastResult(kind) = exchange.Call(request, deadline, &result) ? result : 0;
+  return LastResult(kind) = exchange.Call(request, limits, &result) ? result : 0;
 }
 
 // Clear, Refresh and Timer: answered as with no display open when no helper
 // can be had. Timer carries Caps Lock as the host's thread reads it: the
 // helper's own thread never receives keyboard input.
-int BridgeSession::SendPlain(MessageKind kind, CallDeadline& deadline) {
+int BridgeSession::SendPlain(MessageKind kind, CallLimits& limits) {
   if (state.session && kind == MessageKind::kClear) state.NoteRow(nullptr, 0);
-  HelperKeeper::Reached reached = keeper.Reach(deadline);
+  HelperKeeper::Reached reached = keeper.Reach(limits);
   if (reached != HelperKeeper::Reached::kHelper) {
     return AnswerWithoutHelper(reached, kind == MessageKind::kClear ? 1 : 0);
   }
   Message request(kind);
   if (kind == MessageKind::kTimer) request.PutInt(KeyState::CapsLockOn() ? 1 : 0);
   int result = 0;
-  bool answered = exchange.Call(request, deadline, &result);
+  bool answered = exchange.Call(request, limits, &result);
   if (kind != MessageKind::kTimer) LastResult(kind) = answered ? result : 0;
   return answered ? result : 0;
 }
@@ -229,37 +229,37 @@ int BridgeSession::SendPlain(MessageKind kind, CallDeadline& deadline) {
 // display open; waking is what opens the display. The flag is the host's wish,
 // set before the call as the driver sets it: a call that fails leaves a helper
 // to restart awake, or none while asleep.
-int BridgeSession::SetSleep(int flag, CallDeadline& deadline) {
+int BridgeSession::SetSleep(int flag, CallLimits& limits) {
   if (!exchange.Attached()) {
     if (keeper.GivenUp()) return 0;
     if (flag == state.sleeping || flag != 0) {
       state.sleeping = flag;
       return 1;
     }
-    return Wake(deadline);
+    return Wake(limits);
   }
   if (flag && !state.sleeping) state.NoteRow(nullptr, 0);  // going to sleep clears the cells
   state.sleeping = flag;
   Message request(MessageKind::kSleep);
   request.PutInt(flag);
   int result = 0;
-  return exchange.Call(request, deadline, &result) ? result : 0;
+  return exchange.Call(request, limits, &result) ? result : 0;
 }
 
 // Waking with no helper opens the display in a fresh one: in a session as after
 // a lost helper; after one, with its last settings and callback, as the driver
 // keeps them; before any, as the driver wakes with none.
-int BridgeSession::Wake(CallDeadline& deadline) {
+int BridgeSession::Wake(CallLimits& limits) {
   if (state.Reopenable()) {
     state.sleeping = 0;
-    if (state.session) return AnswerWithoutHelper(keeper.Reach(deadline), 1);
-    keeper.Reopen(deadline, true);
+    if (state.session) return AnswerWithoutHelper(keeper.Reach(limits), 1);
+    keeper.Reopen(limits, true);
     return 1;
   }
-  bool launched = keeper.Launch(deadline, true);  // asleep, as the driver is now
+  bool launched = keeper.Launch(limits, true);  // asleep, as the driver is now
   state.sleeping = 0;
   Message wake(MessageKind::kSleep);
   wake.PutInt(0);
   int result = 1;
-  return !launched || exchange.Call(wake, deadline, &result) ? result : 0;
+  return !launched || exchange.Call(wake, limits, &result) ? result : 0;
 }

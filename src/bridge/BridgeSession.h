@@ -11,8 +11,8 @@
 #pragma once
 
 #include "../../include/brlvelt.h"
-#include "CallDeadline.h"
 #include "CallGate.h"
+#include "CallLimits.h"
 #include "DeferredCalls.h"
 #include "HelperExchange.h"
 #include "HelperKeeper.h"
@@ -51,13 +51,13 @@ class BridgeSession {
     // Calls deferred before this one go first, those deferred during it after;
     // a call let in from another thread carries none that may show a box.
     CarryDeferred(deferred.Count(), entry.Lent());
-    CallDeadline deadline(ms);
-    int result = work(deadline);
+    CallLimits limits(ms);
+    int result = work(limits);
     CarryDeferred(kAll, entry.Lent());
     return result;
   }
   int Perform(const DeferredCall& call) {
-    return Perform(call, [&](CallDeadline& deadline) { return Carry(call, deadline); });
+    return Perform(call, [&](CallLimits& limits) { return Carry(call, limits); });
   }
   // BrlInit and BrlSleep may open the display.
   static DWORD DeadlineMs(MessageKind kind) {
@@ -71,13 +71,13 @@ class BridgeSession {
   // up to the first that may show a box.
   static const int kAll = 0x7FFFFFFF;
   void CarryDeferred(int most, bool cellsOnly);
-  int Carry(const DeferredCall& call, CallDeadline& deadline);
-  int Open(const char* settings, KeyCallback callback, CallDeadline& deadline);
-  int Close(CallDeadline& deadline);
-  int SendCells(MessageKind kind, const unsigned char* cells, int count, CallDeadline& deadline);
-  int SendPlain(MessageKind kind, CallDeadline& deadline);
-  int SetSleep(int flag, CallDeadline& deadline);
-  int Wake(CallDeadline& deadline);
+  int Carry(const DeferredCall& call, CallLimits& limits);
+  int Open(const char* settings, KeyCallback callback, CallLimits& limits);
+  int Close(CallLimits& limits);
+  int SendCells(MessageKind kind, const unsigned char* cells, int count, CallLimits& limits);
+  int SendPlain(MessageKind kind, CallLimits& limits);
+  int SetSleep(int flag, CallLimits& limits);
+  int Wake(CallLimits& limits);
   int AnswerWithoutHelper(HelperKeeper::Reached reached, int result) const {
     return keeper.GivenUp() || reached == HelperKeeper::Reached::kFailed ? 0 : result;
   }

@@ -1,7 +1,7 @@
 // The deadline of one export call, as a GetTickCount64 time: from the moment
-// the call got in, extended by the time spent in the host's callback and in the
-// call's one message box, which the helper does not control. Calls made from
-// them have deadlines of their own.
+// the call got in, extended by the time spent in the host's callback and in a
+// message box, which the helper does not control. Calls made from them have
+// deadlines of their own.
 #pragma once
 
 #include <windows.h>
@@ -23,16 +23,8 @@ class CallDeadline {
   // Leaves out the host's time since since (a GetTickCount64 time).
   void Exclude(ULONGLONG since) { at += GetTickCount64() - since; }
   ULONGLONG At() const { return at; }
-  // True the first time only: a call shows at most one message box, as the
-  // driver does, so that boxes cannot keep it busy without end.
-  bool TakeBox() {
-    bool first = !boxShown;
-    boxShown = true;
-    return first;
-  }
 
  private:
   ULONGLONG start;
   ULONGLONG at;
-  bool boxShown = false;
 };

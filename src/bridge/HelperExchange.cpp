@@ -19,16 +19,16 @@ bool HelperExchange::Attached() {
 
 // The count of exchanges is put back as it was, whatever a thread that died
 // in a nested one left.
-bool HelperExchange::Call(const Message& request, CallDeadline& deadline, int* result) {
+bool HelperExchange::Call(const Message& request, CallLimits& limits, int* result) {
   if (!helper.Running()) return false;
   int was = open++;
   int generation = helper.Generation();
-  bool ok = Exchange(request, deadline, result);
+  bool ok = Exchange(request, limits, result);
   open = was;
   // A call made meanwhile replaced the helper: the new one is not this
   // exchange's to end.
   if (!ok && helper.Generation() != generation) return false;
-  if (!ok && Log::On()) LogFailure(request, deadline);
+  if (!ok && Log::On()) LogFailure(request, limits.deadline);
   if (!ok) End();
   return ok;
 }
@@ -63,21 +63,21 @@ bool Allowed(MessageKind request, MessageKind asked, int chords) {
 
 }  // namespace
 
-bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, int* result) {
+bool HelperExchange::Exchange(const Message& request, CallLimits& limits, int* result) {
   int generation = helper.Generation();
-  if (!helper.Pipe().Send(request, deadline.At())) return false;
+  if (!helper.Pipe().Send(request, limits.deadline.At())) return false;
   Message reply;
   HelperMessage decoded;
   int chords = 0;
-  while (helper.Pipe().Receive(&reply, deadline.At()) && decoded.Decode(reply)) {
+  while (helper.Pipe().Receive(&reply, limits.deadline.At()) && decoded.Decode(reply)) {
     if (decoded.kind == MessageKind::kResult) {
       *result = decoded.result;
       return true;
     }
     // A read that finds the message there succeeds past the deadline too.
-    if (GetTickCount64() >= deadline.At()) return false;
+    if (GetTickCount64() >= limits.deadline.At()) return false;
     chords += decoded.kind == MessageKind::kChord;
-    if (!Allowed(request.Kind(), decoded.kind, chords) || !Answer(decoded, deadline, generation)) {
+    if (!Allowed(request.Kind(), decoded.kind, chords) || !Answer(decoded, limits, generation)) {
       return false;
     }
   }
@@ -88,26 +88,27 @@ bool HelperExchange::Exchange(const Message& request, CallDeadline& deadline, in
 // one call breaks the protocol: the driver never shows one. A host thread
 // that died in a call made from the callback leaves the helper in the middle
 // of it; a call the callback let in may have ended or replaced the helper.
-bool HelperExchange::Answer(const HelperMessage& message, CallDeadline& deadline, int generation) {
+bool HelperExchange::Answer(const HelperMessage& message, CallLimits& limits, int generation) {
   ULONGLONG since = GetTickCount64();
   int answer = 0;
   switch (message.kind) {
     case MessageKind::kChord:
       requests.RunCallback(message);
-      deadline.Exclude(since);
+      limits.deadline.Exclude(since);
       if (gate.TakeAbandoned()) {
         Abandon(false);
         return false;
       }
       return helper.Generation() == generation && helper.Running() &&
-             Reply(MessageKind::kCallbackDone, 0, deadline);
+             Reply(MessageKind::kCallbackDone, 0, limits.deadline);
     case MessageKind::kInput:
-      return requests.Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, deadline);
+      return requests.Inject(message, &answer) &&
+             Reply(MessageKind::kInputDone, answer, limits.deadline);
     case MessageKind::kMessageBox:
-      if (!deadline.TakeBox()) return false;
+      if (!limits.box.Take()) return false;
       answer = requests.ShowBox(message);
-      deadline.Exclude(since);
-      return Reply(MessageKind::kMessageBoxDone, answer, deadline);
+      limits.deadline.Exclude(since);
+      return Reply(MessageKind::kMessageBoxDone, answer, limits.deadline);
     default:
       return false;
   }

@@ -8,8 +8,8 @@
 // the keys it held are let go.
 #pragma once
 
-#include "CallDeadline.h"
 #include "CallGate.h"
+#include "CallLimits.h"
 #include "HelperMessage.h"
 #include "HelperProcess.h"
 #include "HelperRequests.h"
@@ -27,7 +27,7 @@ class HelperExchange {
   // Whether a helper runs; one that ended since the last call is cleared away.
   bool Attached();
   // False, with the helper ended, when no result came by the deadline.
-  bool Call(const Message& request, CallDeadline& deadline, int* result);
+  bool Call(const Message& request, CallLimits& limits, int* result);
   // Lets go of the keys the helper held, then ends it.
   void End();
   // After a thread died inside an exchange: the helper, left waiting in the
@@ -39,8 +39,8 @@ class HelperExchange {
   HelperProcess& Helper() { return helper; }
 
  private:
-  bool Exchange(const Message& request, CallDeadline& deadline, int* result);
-  bool Answer(const HelperMessage& message, CallDeadline& deadline, int generation);
+  bool Exchange(const Message& request, CallLimits& limits, int* result);
+  bool Answer(const HelperMessage& message, CallLimits& limits, int generation);
   bool Reply(MessageKind kind, int value, const CallDeadline& deadline);
   void LogFailure(const Message& request, const CallDeadline& deadline);
 

@@ -20,38 +20,38 @@ void HelperKeeper::Reset() {
   restarts.Reset();
 }
 
-HelperKeeper::Reached HelperKeeper::Reach(CallDeadline& deadline) {
-  return exchange.Attached() ? Reached::kHelper : Revive(deadline);
+HelperKeeper::Reached HelperKeeper::Reach(CallLimits& limits) {
+  return exchange.Attached() ? Reached::kHelper : Revive(limits);
 }
 
 // Never inside an exchange: the helper it would replace is waiting for it.
-bool HelperKeeper::Launch(CallDeadline& deadline, bool report) {
+bool HelperKeeper::Launch(CallLimits& limits, bool report) {
   if (exchange.Open() > 0) return false;
-  deadline.Widen(CallDeadline::kStartMs);
+  limits.deadline.Widen(CallDeadline::kStartMs);
   HelperProcess& helper = exchange.Helper();
   HelperProcess::Started started = helper.Start();
   if (started != HelperProcess::Started::kYes) {
     if (report && started == HelperProcess::Started::kCannotRun) {
-      Report(kCannotLoad, helper.Path(), kLoadCaption, deadline);
+      Report(kCannotLoad, helper.Path(), kLoadCaption, limits);
     } else if (report) {
-      ReportNoAnswer(deadline);
+      ReportNoAnswer(limits);
     }
     return false;
   }
-  if (!Greeted(deadline, report)) return false;
+  if (!Greeted(limits, report)) return false;
   Message asleep(MessageKind::kSleep);
   asleep.PutInt(state.sleeping);
   int result = 0;
-  if (state.sleeping == 0 || exchange.Call(asleep, deadline, &result)) return true;
-  if (report) ReportNoAnswer(deadline);
+  if (state.sleeping == 0 || exchange.Call(asleep, limits, &result)) return true;
+  if (report) ReportNoAnswer(limits);
   return false;
 }
 
-bool HelperKeeper::Greeted(CallDeadline& deadline, bool report) {
+bool HelperKeeper::Greeted(CallLimits& limits, bool report) {
   HelperProcess& helper = exchange.Helper();
   Message first;
   HelperMessage decoded;
-  if (helper.Connect(deadline.At()) && helper.Pipe().Receive(&first, deadline.At()) &&
+  if (helper.Connect(limits.deadline.At()) && helper.Pipe().Receive(&first, limits.deadline.At()) &&
       decoded.Decode(first)) {
     if (decoded.kind == MessageKind::kReady) {
       if (Log::On()) LogLine().Text("helper ready, the driver loaded");
@@ -64,28 +64,29 @@ bool HelperKeeper::Greeted(CallDeadline& deadline, bool report) {
         file[0] = 0;
       }
       exchange.End();
-      if (report) Report(kCannotLoad, file, kLoadCaption, deadline);
+      if (report) Report(kCannotLoad, file, kLoadCaption, limits);
       return false;
     }
   }
   if (Log::On()) LogLine().Text("helper did not greet");
   exchange.End();
-  if (report) ReportNoAnswer(deadline);
+  if (report) ReportNoAnswer(limits);
   return false;
 }
 
-HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
-  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) return Reached::kNoDisplay;
+HelperKeeper::Reached HelperKeeper::Revive(CallLimits& limits) {
+  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0)
+    return Reached::kNoDisplay;
   if (!restarts.Allow(GetTickCount64())) {
     if (Log::On()) LogLine().Text("helper lost too often: no more restarts until BrlInit");
     givenUp = true;
-    if (!seriesBoxed) ReportNoAnswer(deadline);
+    if (!seriesBoxed) ReportNoAnswer(limits);
     return Reached::kFailed;
   }
   if (Log::On()) LogLine().Text("helper lost: restarting it to reopen the display");
   int shown = exchange.Requests().BoxesShown();
   exchange.Requests().Quiet(seriesBoxed);
-  Reached reached = Reopen(deadline, false);
+  Reached reached = Reopen(limits, false);
   exchange.Requests().Quiet(false);
   seriesBoxed =
       reached != Reached::kHelper && (seriesBoxed || exchange.Requests().BoxesShown() != shown);
@@ -94,9 +95,9 @@ HelperKeeper::Reached HelperKeeper::Revive(CallDeadline& deadline) {
 
 // The display has no status cells to restore. The row is read once the display
 // is open: a nested call during a message box of the open may have changed it.
-HelperKeeper::Reached HelperKeeper::Reopen(CallDeadline& deadline, bool report) {
+HelperKeeper::Reached HelperKeeper::Reopen(CallLimits& limits, bool report) {
   int opened = 0, shown = 0;
-  if (!Launch(deadline, report) || !exchange.Call(state.InitRequest(), deadline, &opened)) {
+  if (!Launch(limits, report) || !exchange.Call(state.InitRequest(), limits, &opened)) {
     return Reached::kFailed;
   }
   if (opened == 0 || !SessionState::Plausible(opened)) {
@@ -104,20 +105,20 @@ HelperKeeper::Reached HelperKeeper::Reopen(CallDeadline& deadline, bool report) 
     return opened == 0 ? Reached::kNoDisplay : Reached::kFailed;
   }
   bool shownAgain =
-      exchange.Call(state.RowRequest(), deadline, &shown) &&
-      (!state.RowBlank() || exchange.Call(Message(MessageKind::kRefresh), deadline, &shown));
+      exchange.Call(state.RowRequest(), limits, &shown) &&
+      (!state.RowBlank() || exchange.Call(Message(MessageKind::kRefresh), limits, &shown));
   return shownAgain ? Reached::kHelper : Reached::kFailed;
 }
 
-void HelperKeeper::ReportNoAnswer(CallDeadline& deadline) {
-  Report(kNoAnswer, exchange.Helper().Path(), kNoAnswerCaption, deadline);
+void HelperKeeper::ReportNoAnswer(CallLimits& limits) {
+  Report(kNoAnswer, exchange.Helper().Path(), kNoAnswerCaption, limits);
 }
 
 // The box is the host's own code: another call may come in nested while it is
 // up. A call that showed the driver's box shows none of its own.
 void HelperKeeper::Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption,
-                          CallDeadline& deadline) {
-  if (!deadline.TakeBox()) return;
+                          CallLimits& limits) {
+  if (!limits.box.Take()) return;
   wchar_t message[HelperProcess::kPathSize + 64];
   swprintf(message, HelperProcess::kPathSize + 64, L"%ls%ls", text, file);
   if (Log::On()) LogLine().Text("box ").Quoted(message, HelperProcess::kPathSize + 64);

@@ -7,8 +7,8 @@
 // limit, one saying the driver is lost until the next BrlInit.
 #pragma once
 
-#include "CallDeadline.h"
 #include "CallGate.h"
+#include "CallLimits.h"
 #include "HelperExchange.h"
 #include "RestartLimit.h"
 #include "SessionState.h"
@@ -26,22 +26,21 @@ class HelperKeeper {
   void Reset();
   bool GivenUp() const { return givenUp; }
   // The running helper, or a restarted one in a session whose helper was lost.
-  Reached Reach(CallDeadline& deadline);
+  Reached Reach(CallLimits& limits);
   // Starts a helper and waits for it to load the driver, giving it the sleep
   // flag the driver had; when told to, says why it cannot.
-  bool Launch(CallDeadline& deadline, bool report);
+  bool Launch(CallLimits& limits, bool report);
   // Launches a helper that opens the display with the last settings and
   // callback, and shows the row again. kNoDisplay, with the helper ended, when the
   // driver could not open the display.
-  Reached Reopen(CallDeadline& deadline, bool report);
+  Reached Reopen(CallLimits& limits, bool report);
   // The box of a helper that failed, naming it.
-  void ReportNoAnswer(CallDeadline& deadline);
+  void ReportNoAnswer(CallLimits& limits);
 
  private:
-  bool Greeted(CallDeadline& deadline, bool report);
-  Reached Revive(CallDeadline& deadline);
-  void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption,
-              CallDeadline& deadline);
+  bool Greeted(CallLimits& limits, bool report);
+  Reached Revive(CallLimits& limits);
+  void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption, CallLimits& limits);
 
   HelperExchange& exchange;
   CallGate& gate;

@@ -11,12 +11,14 @@
 
 namespace {
 
-const wchar_t kHelper[] = L"brlvelthost\\brlvelthost.exe";
-
 // An address inside this module, to find the module's own file.
 void Anchor() {}
 
 }  // namespace
+
+HelperProcess::HelperProcess() {
+  wcscpy(path, kRelativePath);
+}
 
 HelperProcess::~HelperProcess() {
   StopAtUnload();
@@ -77,20 +79,24 @@ void HelperProcess::Finish(DWORD graceMs, DWORD endMs, bool handleMessages) {
 
 // The helper's path from this module's own file, never from the current
 // folder or the search path.
+// Path() names the helper's file whether or not it is found: in full, or as
+// relative to the bridge's folder where that folder cannot be told.
 bool HelperProcess::Locate() {
   HMODULE self = nullptr;
-  if (!GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&Anchor), &self)) {
+  wchar_t folder[kPathSize];
+  DWORD length = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                        GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                    reinterpret_cast<LPCWSTR>(&Anchor), &self)
+                     ? GetModuleFileNameW(self, folder, kPathSize)
+                     : 0;
+  wchar_t* name = length > 0 && length < kPathSize ? wcsrchr(folder, L'\\') : nullptr;
+  size_t kept = name ? static_cast<size_t>(name + 1 - folder) : 0;
+  if (!name || kept + wcslen(kRelativePath) >= static_cast<size_t>(kPathSize)) {
+    wcscpy(path, kRelativePath);
     return false;
   }
-  DWORD length = GetModuleFileNameW(self, path, kPathSize);
-  wchar_t* name = wcsrchr(path, L'\\');
-  if (length == 0 || length >= kPathSize || !name) return false;
-  if (static_cast<size_t>(name + 1 - path) + wcslen(kHelper) >= static_cast<size_t>(kPathSize)) {
-    return false;
-  }
-  wcscpy(name + 1, kHelper);
+  wcscpy(name + 1, kRelativePath);
+  wcscpy(path, folder);
   return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 

@@ -14,8 +14,10 @@ class HelperProcess {
   static const DWORD kRetryMs = 50;
   static const DWORD kEndMs = 1000;     // for an ended helper to be gone
   static const DWORD kUnloadMs = 1000;  // for the helper to be gone at unload, in all
+  // The helper's file, in the bridge's folder.
+  static constexpr const wchar_t* kRelativePath = L"brlvelthost\\brlvelthost.exe";
 
-  HelperProcess() = default;
+  HelperProcess();
   ~HelperProcess();
   HelperProcess(const HelperProcess&) = delete;
   HelperProcess& operator=(const HelperProcess&) = delete;
@@ -54,5 +56,5 @@ class HelperProcess {
   HANDLE process = nullptr;
   HANDLE job = nullptr;
   int generation = 0;
-  wchar_t path[kPathSize] = L"brlvelthost\\brlvelthost.exe";
+  wchar_t path[kPathSize] = {};
 };
