@@ -22,6 +22,17 @@ HWND MessageWindow(const wchar_t* name, WNDPROC procedure) {
   return CreateWindowW(name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance, nullptr);
 }
 
+// Waits up to 5 s for a thread, handling the messages it sends meanwhile.
+bool Finished(HANDLE thread) {
+  for (ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 5000;) {
+    DWORD waited = MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_SENDMESSAGE);
+    if (waited == WAIT_OBJECT_0) return true;
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}
+
 }  // namespace
 
 HostEpisode::HostEpisode(const Episode& played, SessionRunner& owner)
@@ -32,6 +43,7 @@ HostEpisode::HostEpisode(const Episode& played, SessionRunner& owner)
 int HostEpisode::Play() {
   current = this;
   window = MessageWindow(L"TwinHostThread", OnSent);
+  if (!window) runner.Out().Line("no host window: error %lu", GetLastError());
   HANDLE sender = episode.host == Host::kMessages
                       ? CreateThread(nullptr, 0, SendAll, this, 0, nullptr)
                       : nullptr;
@@ -45,7 +57,8 @@ int HostEpisode::Play() {
   int agreed = -2;
   ULONGLONG start = GetTickCount64();
   MSG message;
-  for (int idle = 0; GetMessageW(&message, nullptr, 0, 0) > 0;) {
+  BOOL got = 0;
+  for (int idle = 0; (got = GetMessageW(&message, nullptr, 0, 0)) > 0;) {
     if (message.message != WM_TIMER || message.hwnd) {
       DispatchMessageW(&message);
       continue;
@@ -55,7 +68,8 @@ int HostEpisode::Play() {
     if ((senderDone && idle >= kIdleTicks) || GetTickCount64() - start > kLongestMs) break;
   }
   KillTimer(nullptr, timer);
-  if (sender) WaitForSingleObject(sender, 5000);
+  if (got <= 0) runner.Out().Line("the host's message loop ended: GetMessage %d", got);
+  bool sendsDone = !sender || Finished(sender);
   if (ui) {
     PostMessageW(uiWindow, WM_CLOSE, 0, 0);
     WaitForSingleObject(ui, 5000);
@@ -64,7 +78,9 @@ int HostEpisode::Play() {
     if (handle) CloseHandle(handle);
   }
   DestroyWindow(window);
-  for (const std::string& line : sent) runner.Out().Line("sent %s", line.c_str());
+  if (!sendsDone) runner.Out().Line("the sending thread did not finish");
+  for (size_t i = 0; sendsDone && i < sent.size(); ++i)
+    runner.Out().Line("sent %s", sent[i].c_str());
   for (const std::string& line : after) runner.Out().Line("%s", line.c_str());
   current = nullptr;
   return agreed;
@@ -142,7 +158,10 @@ LRESULT CALLBACK HostEpisode::OnHanded(HWND window, UINT message, WPARAM w, LPAR
 DWORD WINAPI HostEpisode::SendAll(void* played) {
   HostEpisode* self = static_cast<HostEpisode*>(played);
   for (size_t i = 0; i < self->episode.calls.size(); ++i) {
-    SendMessageW(self->window, WM_APP, i, 0);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(self->window, WM_APP, i, 0, SMTO_NORMAL, 5000, &answer)) {
+      self->sent[i] = "not delivered: error " + std::to_string(GetLastError());
+    }
     Sleep(i % 4);
   }
   return 0;
