@@ -2,9 +2,10 @@
 // reader's does: it owns no window, lives across every layout and Caps Lock
 // state, and for each run opens the driver with BrlInit, polls BrlTimer until
 // told to finish, then closes it with BrlTerminate. Caps Lock is toggled while
-// it lives, so each run shows whether the driver, reading Caps Lock on this
-// thread, followed. The thread that owns the self-test's window keeps handling
-// messages meanwhile, and waits for this one only for a bounded time.
+// it lives, so each run on Windows shows whether the driver, reading Caps Lock
+// on this thread, followed (under Wine it is carried instead). The thread that
+// owns the self-test's window keeps handling messages meanwhile, and waits for
+// this one only for a bounded time.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +25,8 @@ class DriverThread {
   // Under Wine a thread's Caps Lock changes only with the key messages it
   // reads, so a thread without a window never sees it change: there the next
   // run starts with this state, so that the Caps-Lock-on lines still check
-  // typing. On Windows the thread is left as it is.
+  // typing, though not the driver's seeing it. On Windows the thread is left
+  // as it is.
   void CarryCapsLock(bool on);
   // Opens the display and polls, until Finish.
   void Begin();
@@ -35,7 +37,8 @@ class DriverThread {
   bool IsIdle() const { return WaitForSingleObject(idle, 0) == WAIT_OBJECT_0; }
   // Whether the last run's BrlInit returned nonzero.
   bool Opened() const;
-  // Caps Lock as GetKeyState told this thread when the last run began.
+  // Caps Lock as GetKeyState told this thread when the last run began, after
+  // any carry.
   bool SawCapsLock() const;
 
  private:

@@ -8,7 +8,9 @@ bool LayoutList::Collect(int count, char** klids) {
   installed.resize(GetKeyboardLayoutList(static_cast<int>(installed.size()), installed.data()));
   if (count == 0) {
     for (HKL handle : installed) layouts.push_back({handle, "", false});
-    return true;
+    if (!layouts.empty()) return true;
+    printf("Windows lists no keyboard layout for you.\n");
+    return false;
   }
   for (int i = 0; i < count; ++i) {
     std::string klid = klids[i];

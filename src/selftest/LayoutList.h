@@ -18,7 +18,7 @@ struct Layout {
 
 class LayoutList {
  public:
-  // False, with the reason printed, for a malformed KLID.
+  // False, with the reason printed, for a malformed KLID or none installed.
   bool Collect(int count, char** klids);
   std::vector<Layout>& All() { return layouts; }
   void UnloadAdded();

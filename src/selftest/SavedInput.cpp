@@ -1,6 +1,7 @@
 #include "SavedInput.h"
 
-#include "SystemFacts.h"
+#include "../shared/facts/KeyState.h"
+#include "CapsLockKey.h"
 
 void SavedInput::SaveForeground() {
   foreground = GetForegroundWindow();
@@ -8,26 +9,27 @@ void SavedInput::SaveForeground() {
 }
 
 void SavedInput::SaveCapsLock() {
-  capsLock = TypingWindow::CapsLockOn();
+  capsLock = KeyState::CapsLockOn();
 }
 
-// With another window in front, Caps Lock is pressed blind; that cannot be
-// confirmed, so it is named.
 std::string SavedInput::Restore(TypingWindow& window) const {
   bool front = window.BringToFront();
   std::string left = RestoreLayout(front);
-  if (!window.SetCapsLock(capsLock)) {
-    if (!front && TypingWindow::PressCapsLock(capsLock)) {
-      left += " Caps Lock (pressed once with another window in front: check it);";
-    } else if (capsLock) {
-      left += " Caps Lock (press it once to turn it on);";
-    } else {
-      left += SystemFacts::ShiftTurnsCapsLockOff() ? " Caps Lock (press Shift to turn it off);"
-                                                   : " Caps Lock (press it once to turn it off);";
-    }
-  }
+  if (!CapsLockKey(window).Set(capsLock)) left += CapsLockLeft(front);
   if (foreground) SetForegroundWindow(foreground);
   return left;
+}
+
+// Caps Lock where it could not be set from the self-test's window: with another
+// window in front it is pressed blind, which cannot be confirmed, so it is
+// named; otherwise the user is told which key to press.
+std::string SavedInput::CapsLockLeft(bool front) const {
+  if (!front && CapsLockKey::Press(capsLock)) {
+    return " Caps Lock (pressed once with another window in front: check it);";
+  }
+  if (capsLock) return " Caps Lock (press it once to turn it on);";
+  return CapsLockKey::KeyTo(false) == VK_SHIFT ? " Caps Lock (press Shift to turn it off);"
+                                               : " Caps Lock (press it once to turn it off);";
 }
 
 // The layout goes back on the self-test's thread while it is in front: where

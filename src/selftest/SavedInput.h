@@ -21,6 +21,7 @@ class SavedInput {
 
  private:
   std::string RestoreLayout(bool front) const;
+  std::string CapsLockLeft(bool front) const;
 
   HWND foreground = nullptr;
   HKL layout = nullptr;

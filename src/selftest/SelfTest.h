@@ -1,22 +1,27 @@
 // brlvelt-selftest: types through the real driver (or the bridge and its helper)
 // into a window of its own on each keyboard layout, Caps Lock off and on, and
 // prints what arrived in a form a person can send back. The driver is fed by the
-// simulated VELT.DLL from a key script, so no display is needed.
+// simulated VELT.DLL from a key script, so no display is needed. This class runs
+// the steps in order and puts the user's state back.
 #pragma once
 
 #include <string>
 
 #include "../shared/loader/DriverModule.h"
+#include "CommandLine.h"
 #include "DriverThread.h"
 #include "LayoutList.h"
 #include "SavedInput.h"
+#include "SelfTestFiles.h"
+#include "SelfTestReport.h"
+#include "TypingRun.h"
 #include "TypingSample.h"
 #include "TypingWindow.h"
 
 class SelfTest {
  public:
   // False, with the usage printed, for a command line it does not understand.
-  bool Configure(int argc, char** argv);
+  bool Configure(int argc, char** argv) { return commandLine.Parse(argc, argv); }
   // Every layout in both Caps Lock states, then the report's footer; the exit
   // code: 0 only if everything arrived right and the user's state is back.
   int Run();
@@ -25,23 +30,20 @@ class SelfTest {
   bool Stuck() const { return stuck; }
 
  private:
-  void PrintHeader() const;
-  bool FindFiles();
-  bool WriteScript();
-  bool CheckLayouts();
+  bool Prepare();
+  bool LoadDriver();
+  bool Start();
   bool TypeOnEveryLayout();
+  void StopOn(const Outcome& outcome);
   void KeepDriverLoaded() const;
   std::string PutBack();
-  void PrintLine(const Layout& layout, bool capsLock, const std::string& text) const;
-  void PrintFooter(DWORD start, const std::string& notRestored, bool allRight) const;
+  const std::string& Verdict(bool allRight);
 
-  bool bridge = false;
-  int klidCount = 0;
-  char** klids = nullptr;
-  std::wstring folder;
-  std::wstring scriptFolder;
+  CommandLine commandLine;
+  SelfTestFiles files;
+  SelfTestReport report;
   DriverModule driver;
-  DriverThread worker{driver, "keys=keys.txt"};
+  DriverThread worker{driver, SelfTestFiles::kSettings};
   TypingWindow window;
   SavedInput saved;
   LayoutList layouts;

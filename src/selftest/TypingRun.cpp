@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "../shared/facts/Cp1252.h"
+#include "../shared/facts/KeyState.h"
 #include "InjectionGuard.h"
 #include "Interruption.h"
 #include "SystemFacts.h"
@@ -29,6 +30,13 @@ const char* StopReason(TypingWindow::State state) {
 
 }  // namespace
 
+TypingRun::TypingRun(DriverThread& worker, TypingWindow& window, const TypingSample& sample)
+    : worker(worker),
+      window(window),
+      sample(sample),
+      capsLockKey(window),
+      carryCapsLock(SystemFacts::UnderWine()) {}
+
 Outcome TypingRun::Run(Layout& layout, bool capsLock) {
   // Until the window first had the focus, Prepare tries to take it; once it
   // had it, the focus going elsewhere stops everything.
@@ -53,7 +61,7 @@ std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
   GetKeyboardLayoutNameA(active);
   if (layout.klid.empty()) layout.klid = active;
   if (layout.klid != active) return std::string("Windows activated ") + active + " instead";
-  if (!window.SetCapsLock(capsLock)) {
+  if (!capsLockKey.Set(capsLock)) {
     return capsLock ? "could not turn Caps Lock on" : "could not turn Caps Lock off";
   }
   window.Clear();
@@ -65,7 +73,7 @@ std::string TypingRun::Prepare(Layout& layout, bool capsLock) {
 Outcome TypingRun::Type() {
   InjectionGuard guard(window.Frame());
   if (!guard.Installed()) return {Outcome::kNotRun, "could not install the keyboard hook"};
-  if (SystemFacts::UnderWine()) worker.CarryCapsLock(TypingWindow::CapsLockOn());
+  if (carryCapsLock) worker.CarryCapsLock(KeyState::CapsLockOn());
   worker.Begin();
   Outcome outcome = Watch();
   // BrlTerminate lets go of any key the driver still holds; the hook lets
@@ -109,15 +117,14 @@ Outcome TypingRun::Compare(HKL layout, bool capsLock) {
   snprintf(counts, sizeof counts, "%d wrong of %d", diff.Wrong(), total);
   std::string text = counts;
   if (diff.Wrong()) text += ": " + diff.Examples();
-  bool capsChanged = TypingWindow::CapsLockOn() != capsLock;
+  bool capsChanged = KeyState::CapsLockOn() != capsLock;
   if (capsChanged) text += "; Caps Lock changed while typing";
-  bool followed = worker.SawCapsLock() == capsLock;
-  keys += followed ? "; the driver followed Caps Lock"
-                   : "; the driver's thread did not see Caps Lock change";
+  bool sawAsAsked = true;
+  keys += DriverCapsLock(capsLock, &sawAsAsked);
   std::string held = ModifiersDown();
   if (!held.empty()) text += "; left down:" + held;
   text += keys;
-  if (diff.Wrong() || capsChanged || !held.empty() || !allByKey || !followed) {
+  if (diff.Wrong() || capsChanged || !held.empty() || !allByKey || !sawAsAsked) {
     return {Outcome::kWrong, text};
   }
   snprintf(counts, sizeof counts, "all %d right", total);
@@ -150,6 +157,18 @@ std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey)
   char text[128];
   snprintf(text, sizeof text, "; %d by key, %d as Unicode input", byKey, unicode);
   return text + (missed.empty() ? "" : "; as Unicode input, not by key:" + missed);
+}
+
+// Caps Lock as the driver's thread had it when the run began. Carried to it,
+// it shows only that the carry took: it is never told as the driver following.
+std::string TypingRun::DriverCapsLock(bool capsLock, bool* asAsked) const {
+  *asAsked = worker.SawCapsLock() == capsLock;
+  if (carryCapsLock) {
+    return *asAsked ? "; Caps Lock carried to the driver's thread, not seen by it"
+                    : "; Caps Lock could not be carried to the driver's thread";
+  }
+  return *asAsked ? "; the driver followed Caps Lock"
+                  : "; the driver's thread did not see Caps Lock change";
 }
 
 // Modifiers the driver left down after BrlTerminate, let go here so that the

@@ -1,7 +1,5 @@
 #include "TypingWindow.h"
 
-#include "SystemFacts.h"
-
 namespace {
 
 const wchar_t kClassName[] = L"BrlveltSelfTest";
@@ -83,34 +81,6 @@ TypingWindow::State TypingWindow::Now() const {
   if (cancelled) return kCancelled;
   if (!Focused()) return kFocusLost;
   return endKey ? kEnded : kWaiting;
-}
-
-bool TypingWindow::SetCapsLock(bool on) {
-  if (CapsLockOn() == on) return true;
-  if (!Focused()) return false;
-  if (!PressCapsLock(on)) return false;
-  // This thread's key state changes as it reads the key messages.
-  for (int i = 0; i < 40 && CapsLockOn() != on; ++i) Pump(25);
-  return CapsLockOn() == on;
-}
-
-bool TypingWindow::PressCapsLock(bool on) {
-  return Press(!on && SystemFacts::ShiftTurnsCapsLockOff() ? VK_SHIFT : VK_CAPITAL);
-}
-
-bool TypingWindow::Press(BYTE vk) {
-  INPUT press[2] = {};
-  for (INPUT& input : press) {
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  }
-  press[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  return SendInput(2, press, sizeof(INPUT)) == 2;
-}
-
-bool TypingWindow::CapsLockOn() {
-  return GetKeyState(VK_CAPITAL) & 1;
 }
 
 void TypingWindow::Clear() {

@@ -30,14 +30,6 @@ class TypingWindow {
   // Handles the messages waiting, then for ms milliseconds more, or until the
   // object given is signalled.
   State Pump(DWORD ms = 0, HANDLE until = nullptr);
-  // Presses Caps Lock when it is not as asked (Shift to turn it off where the
-  // user's setting has Shift do that), only while the edit control has the
-  // focus; true once this thread sees it as asked.
-  bool SetCapsLock(bool on);
-  // The same press with another window in front, unconfirmed: this thread no
-  // longer reads the keys. A press of Caps Lock or Shift alone types nothing.
-  static bool PressCapsLock(bool on);
-  static bool CapsLockOn();
   void Clear();
   std::wstring Text() const;
   // Each character the edit control received since Clear, with the virtual
@@ -51,7 +43,6 @@ class TypingWindow {
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void HandleMessages();
-  static bool Press(BYTE vk);
   State Now() const;
 
   HWND frame = nullptr;
