@@ -1,7 +1,8 @@
 #include "TypingSample.h"
 
-#include <stdio.h>
 #include <windows.h>
+
+#include <iterator>
 
 #include "TypingWindow.h"
 
@@ -31,9 +32,13 @@ bool IsText(wchar_t ch) {
 TypingSample::TypingSample() {
   for (int ch = 0x20; ch <= 0xFF; ++ch) Add(static_cast<unsigned char>(ch));
   characters = static_cast<int>(bytes.size());
-  for (const char* sentence : kSentences) {
-    for (const char* p = sentence; *p; ++p) Add(static_cast<unsigned char>(*p));
+  for (const std::string& sentence : SentenceTexts()) {
+    for (char ch : sentence) Add(static_cast<unsigned char>(ch));
   }
+}
+
+std::vector<std::string> TypingSample::SentenceTexts() {
+  return std::vector<std::string>(std::begin(kSentences), std::end(kSentences));
 }
 
 void TypingSample::Add(unsigned char ch) {
@@ -52,9 +57,16 @@ int TypingSample::Sentences() const {
 // Each character pressed, then released, as a display's keyboard sends it; all
 // due at once, so the driver takes them as fast as its polls collect them.
 bool TypingSample::WriteScript(const wchar_t* path) const {
-  FILE* file = _wfopen(path, L"wb");
-  if (!file) return false;
-  for (unsigned char ch : bytes) fprintf(file, "0 1 0x02 %u\n0 1 0x01 %u\n", ch, ch);
-  fprintf(file, "0 2 0x03 %u\n", TypingWindow::kEndKey);
-  return fclose(file) == 0;
+  std::string script;
+  for (unsigned char ch : bytes) {
+    std::string code = std::to_string(ch);
+    script += "0 1 0x02 " + code + "\n0 1 0x01 " + code + "\n";
+  }
+  script += "0 2 0x03 " + std::to_string(TypingWindow::kEndKey) + "\n";
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
+  return CloseHandle(file) && ok && written == script.size();
 }

@@ -3,8 +3,10 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 
 #include "../../src/driver/keys/Keyboard.h"
+#include "../../src/selftest/TypingSample.h"
 #include "FakeWindows.h"
 #include "Layout.h"
 
@@ -23,28 +25,6 @@ const std::string kAltDown = KeyDown(0x12, 0x38), kAltUp = KeyUp(0x12, 0x38);
 
 Calls Events() {
   return fake::Calls({"keybd_event", "SendInput"});
-}
-
-// A recorded key event: "keybd_event(vk,scan,flags,0)", "SendInput(type 1,vk X,
-// scan Y,flags F)" or "SendInput(unicode X down|up)", as the key it moves ("vk,scan"
-// or "unicode X") and whether it goes down: KEYEVENTF_KEYUP alone decides.
-struct KeyMove {
-  std::string key;
-  bool down;
-};
-
-KeyMove MoveOf(const std::string& event) {
-  unsigned vk = 0, scan = 0, flags = 0;
-  char direction[8] = {};
-  if (sscanf(event.c_str(), "SendInput(unicode %X %7[a-z]", &scan, direction) == 2) {
-    return {"unicode " + fake::Hex(scan), strcmp(direction, "down") == 0};
-  }
-  if (sscanf(event.c_str(), "SendInput(type %*X,vk %X,scan %X,flags %X", &vk, &scan, &flags) != 3) {
-    sscanf(event.c_str(), "keybd_event(%X,%X,%X", &vk, &scan, &flags);
-  }
-  std::string key = flags & KEYEVENTF_UNICODE ? "unicode " + fake::Hex(scan)
-                                              : fake::Hex(vk) + "," + fake::Hex(scan);
-  return {key, !(flags & KEYEVENTF_KEYUP)};
 }
 
 const int kHandMadeLayoutCount = 7;
@@ -185,6 +165,7 @@ TEST(KeyboardTest, CapsLockOnFrench) {
             {"two", '2', {twoDown}, {twoUp}},
             {"capital", 'E', {eDown}, {eUp}},
             {"small", 'e', {UnicodeDown('e')}, {UnicodeUp('e')}},
+            {"AltGr euro", 0x80, {kCtrlDown, kAltDown, eDown}, {eUp, kAltUp, kCtrlUp}},
             {"capital diaeresis: Caps Lock shifts its dead key",
              0xCB,
              {hatDown, hatUp, eDown},
@@ -234,16 +215,6 @@ struct TextProof {
   std::string examples;
 };
 
-// Bare accents before letters, accented capitals and signs, in Windows-1252.
-const char* const kSentences[] = {
-    "No\xEBl \xE0 l'\xE9"
-    "cole, \xC9T\xC9 \xC7"
-    "A \xCEle",
-    "^a ~n \xA8"
-    "e \xB4i `o \xB8"
-    "c ^ ~",
-    "\x80 5% @ #{[|]} \xAB\xA7\xBB \xB5\xB0 \xDF\xFF\xD1"};
-
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size(), 0);
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
@@ -251,33 +222,31 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
-// Whether one key of the layout types ch as a character in the lock state, with
-// the modifiers the state allows: where Shift turns Caps Lock off, none with Shift.
-bool TypedByOneKey(HKL handle, int lockState, WCHAR ch) {
-  int caps = lockState > 0 ? 1 : 0;
-  for (const fake::LayoutKey& key : fake::Layout::Find(handle)->Keys()) {
-    for (int level = 0; level < fake::kLevels; level += lockState == 2 ? 2 : 1) {
-      if (key.chars[caps][level] == ch && !((key.dead[caps] >> level) & 1)) return true;
-    }
-  }
-  return false;
-}
+// The most key events one character costs: a dead key and a letter, each with
+// Shift and AltGr, down and up.
+const size_t kMostKeyEvents = 16;
 
-// Whether a key off the numeric keypad types ch, not as a dead key, with no
-// modifier or with Shift, Caps Lock off.
-bool OnPlainOrShift(HKL handle, WCHAR ch) {
-  for (const fake::LayoutKey& key : fake::Layout::Find(handle)->Keys()) {
-    if (key.vk >= VK_NUMPAD0 && key.vk <= VK_DIVIDE) continue;
-    for (int level = 0; level < 2; ++level) {
-      if (key.chars[0][level] == ch && !((key.dead[0] >> level) & 1)) return true;
-    }
+// Whether the key events from first on typed ch by keys alone, at most
+// kMostKeyEvents of them, or as its own Unicode press and release; and each
+// event pressed a key that was up or released one that was down.
+bool ByKeysOrAsItself(size_t first, WCHAR ch) {
+  const std::vector<fake::KeyInput>& keys = fake::win().keyInputs;
+  std::set<std::pair<unsigned, unsigned>> held;
+  bool unicode = false;
+  for (size_t i = first; i < keys.size(); ++i) {
+    std::pair<unsigned, unsigned> key = {keys[i].vk, keys[i].scan};
+    if (keys[i].down ? !held.insert(key).second : !held.erase(key)) return false;
+    unicode = unicode || keys[i].unicode;
   }
-  return false;
+  size_t count = keys.size() - first;
+  if (!unicode) return count <= kMostKeyEvents;
+  return count == 2 && keys[first].unicode == ch;
 }
 
 // Types text on the foreground layout in a lock state: it arrives as exactly
-// itself, no key stays down, no dead key is pending, Caps Lock is as it was; what
-// one key types in that state never goes through Unicode input.
+// itself, no key stays down, no dead key is pending, Caps Lock is as it was, and
+// each character goes by keys alone, at bounded cost and with no event wasted,
+// or as itself.
 void Check(const std::string& name, HKL layout, int lockState, const std::string& text,
            TextProof& proof) {
   bool capsLock = lockState > 0;
@@ -290,23 +259,19 @@ void Check(const std::string& name, HKL layout, int lockState, const std::string
   fake::SetForegroundLayout(layout);
   fake::SetCapsLock(capsLock);
   fake::SetShiftClearsCapsLock(lockState == 2);
-  // Before 1607 Space always has its key, and with Caps Lock off so have ASCII
-  // letters and digits the layout has at the plain or Shift level; from 1607
-  // whatever one key types.
-  bool ascii = text.size() == 1 && isalnum(static_cast<unsigned char>(text[0]));
-  bool byKey =
-      text.size() == 1 &&
-      (proof.windows7 ? text == " " || (lockState == 0 && ascii && OnPlainOrShift(layout, text[0]))
-                      : TypedByOneKey(layout, lockState, Wide(text)[0]));
-  for (char ch : text) {
-    Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
-    Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
-  }
   const fake::Windows& w = fake::win();
-  bool unicode = !fake::Calls({"SendInput"}).empty();
+  const std::wstring wide = Wide(text);
+  bool bounded = true, unicode = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    size_t first = w.keyInputs.size();
+    Keyboard::TypeCharacter(static_cast<unsigned char>(text[i]), 1);
+    Keyboard::TypeCharacter(static_cast<unsigned char>(text[i]), 0);
+    bounded = bounded && ByKeysOrAsItself(first, wide[i]);
+  }
+  for (const fake::KeyInput& key : w.keyInputs) unicode = unicode || key.unicode;
   if (text.size() == 1 && lockState == 0) ++(unicode ? proof.byUnicode : proof.byKey);
-  if (w.typed == Wide(text) && w.keysDown.empty() && !w.pendingDead && w.capsLock == capsLock &&
-      !(byKey && unicode)) {
+  if (w.typed == wide && w.keysDown.empty() && !w.pendingDead && w.capsLock == capsLock &&
+      bounded) {
     return;
   }
   if (++proof.failures > 5) return;
@@ -318,7 +283,7 @@ void Check(const std::string& name, HKL layout, int lockState, const std::string
            locks[lockState], text.c_str(), arrived.c_str(),
            w.capsLock == capsLock ? "" : ", Caps Lock changed",
            w.keysDown.empty() && !w.pendingDead ? "" : ", a key left down or pending",
-           byKey && unicode ? ", by Unicode input" : "");
+           bounded ? "" : ", not by keys alone at bounded cost nor as itself, or an event wasted");
   proof.examples += line;
 }
 
@@ -329,7 +294,7 @@ void TypeEverything(const std::string& name, HKL layout, TextProof& proof) {
       Check(name, layout, lockState, std::string(1, static_cast<char>(ch)), proof);
       ++proof.characters;
     }
-    for (const char* sentence : kSentences) {
+    for (const std::string& sentence : TypingSample::SentenceTexts()) {
       Check(name, layout, lockState, sentence, proof);
       ++proof.sentences;
     }
@@ -489,37 +454,47 @@ TEST(KeyboardTest, NoProbeWhereWindowsCannotKeepTheKeyboardState) {
     for (const std::string& call : fake::Calls({"ToUnicodeEx"})) {
       EXPECT_EQ('1', call[call.size() - 2] & ~6) << call << ": without flag 1";
     }
-    // Learned or not, modifiers go with their scan codes.
+    // Learned or not, a capital and DEL go by their keys, modifiers with their scan codes.
     fake::win().calls.clear();
-    Keyboard::TypeCharacter(0x7F, 1);
-    Keyboard::TypeCharacter(0x7F, 0);
-    EXPECT_EQ((Calls{kCtrlDown, KeyDown(0x08, 0x0E), KeyUp(0x08, 0x0E), kCtrlUp}), Events())
-        << version.build << ": DEL";
+    for (unsigned char ch : {'A', '\x7F'}) {
+      Keyboard::TypeCharacter(ch, 1);
+      Keyboard::TypeCharacter(ch, 0);
+    }
+    EXPECT_EQ((Calls{kShiftDown, KeyDown(0x41, 0x1E), KeyUp(0x41, 0x1E), kShiftUp, kCtrlDown,
+                     KeyDown(0x08, 0x0E), KeyUp(0x08, 0x0E), kCtrlUp}),
+              Events())
+        << version.build;
   }
   NewSession();
 }
 
 // Whether Shift turns Caps Lock off is read at a session's first character and
-// when a layout is learned, never per character; a layout learned under the other setting is
+// when a layout is learned, never per character: a session of 1000 characters
+// reads it as often as one of 10. A layout learned under the other setting is
 // learned again.
-TEST(KeyboardTest, TheShiftSettingIsReadPerSessionAndLayout) {
-  HKL french = fake::ReinstalledLayout(fake::kFrench);
+TEST(KeyboardTest, TheShiftSettingIsReadPerSessionAndLayoutNotPerCharacter) {
   const std::string eDown = KeyDown(0x45, 0x12), eUp = KeyUp(0x45, 0x12);
-  for (bool clears : {false, true}) {
-    NewSession();
-    fake::SetForegroundLayout(french);
-    fake::SetCapsLock(true);
-    fake::SetShiftClearsCapsLock(clears);
-    for (int i = 0; i < 3; ++i) {
-      Keyboard::TypeCharacter('e', 1);
-      Keyboard::TypeCharacter('e', 0);
+  std::map<bool, size_t> readsInTen;
+  for (int count : {10, 1000}) {
+    HKL french = fake::ReinstalledLayout(fake::kFrench);
+    for (bool clears : {false, true}) {
+      NewSession();
+      fake::SetForegroundLayout(french);
+      fake::SetCapsLock(true);
+      fake::SetShiftClearsCapsLock(clears);
+      for (int i = 0; i < count; ++i) {
+        Keyboard::TypeCharacter('e', 1);
+        Keyboard::TypeCharacter('e', 0);
+      }
+      Calls once = clears ? Calls{UnicodeDown('e'), UnicodeUp('e')}
+                          : Calls{kShiftDown, eDown, eUp, kShiftUp};
+      Calls events = Events();
+      EXPECT_EQ(once, Calls(events.begin(), events.begin() + once.size())) << clears;
+      EXPECT_EQ(std::wstring(count, L'e'), fake::win().typed);
+      size_t reads = fake::Calls({"RegQueryValueExA"}).size();
+      if (count == 10) readsInTen[clears] = reads;
+      EXPECT_EQ(readsInTen[clears], reads) << count << " characters, Shift clears: " << clears;
     }
-    Calls once =
-        clears ? Calls{UnicodeDown('e'), UnicodeUp('e')} : Calls{kShiftDown, eDown, eUp, kShiftUp};
-    Calls events = Events();
-    EXPECT_EQ(once, Calls(events.begin(), events.begin() + once.size())) << clears;
-    EXPECT_EQ(2u, fake::Calls({"RegQueryValueExA"}).size()) << "session and layout";
-    EXPECT_EQ(L"eee", fake::win().typed);
   }
 }
 
@@ -534,14 +509,17 @@ TEST(KeyboardTest, EveryCharacterIsReleasedCompletelyAndNeverAsKeyFF) {
       fake::SetCapsLock(i >= kHandMadeLayoutCount);
       Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 1);
       Keyboard::TypeCharacter(static_cast<unsigned char>(ch), 0);
-      std::map<std::string, int> held;
-      for (const std::string& event : Events()) {
-        EXPECT_EQ(std::string::npos, event.find("keybd_event(FF,")) << ch;
-        KeyMove move = MoveOf(event);
-        held[move.key] += move.down ? 1 : -1;
+      // Keys by virtual key and scan code, Unicode input by its code unit.
+      std::map<std::pair<unsigned, unsigned>, int> held;
+      for (const fake::KeyInput& key : fake::win().keyInputs) {
+        EXPECT_NE(0xFF, key.vk) << ch;
+        held[{key.unicode ? 0 : key.vk, key.unicode ? key.unicode : key.scan}] += key.down ? 1 : -1;
       }
-      for (const auto& [key, count] : held) EXPECT_EQ(0, count) << key << " for " << ch;
-      EXPECT_FALSE(Events().empty()) << "character " << ch << " typed";
+      for (const auto& [key, count] : held) {
+        EXPECT_EQ(0, count) << fake::Hex(key.first) << "," << fake::Hex(key.second) << " for "
+                            << ch;
+      }
+      EXPECT_FALSE(fake::win().keyInputs.empty()) << "character " << ch << " typed";
     }
   }
 }

@@ -85,6 +85,11 @@ std::string UnicodeUp(unsigned ch) {
   return "SendInput(unicode " + Hex(ch) + " up)";
 }
 
+static void RecordKey(WORD vk, WORD scan, DWORD flags) {
+  WCHAR unicode = (flags & KEYEVENTF_UNICODE) ? static_cast<WCHAR>(scan) : 0;
+  win().keyInputs.push_back({vk, scan, flags, unicode, !(flags & KEYEVENTF_KEYUP)});
+}
+
 static std::string Pointer(const void* p) {
   return Hex(static_cast<unsigned>(reinterpret_cast<uintptr_t>(p)));
 }
@@ -289,6 +294,7 @@ void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
   if (Recording(__func__)) {
     Record("keybd_event(" + Hex(vk) + "," + Hex(scan) + "," + Hex(flags) + "," +
            Hex(static_cast<unsigned>(extraInfo)) + ")");
+    fake::RecordKey(vk, scan, flags);
   }
   fake::DeliverKey(vk, flags & KEYEVENTF_KEYUP);
 }
@@ -312,6 +318,7 @@ UINT WINAPI SendInput(UINT count, LPINPUT inputs, int size) {
     }
     // Down or up from KEYEVENTF_KEYUP alone, whatever the other flags.
     if (inputs[i].type != INPUT_KEYBOARD) continue;
+    if (Recording(__func__)) fake::RecordKey(k.wVk, k.wScan, k.dwFlags);
     if (k.dwFlags & KEYEVENTF_UNICODE) {
       fake::DeliverUnicode(k.wScan, k.dwFlags & KEYEVENTF_KEYUP);
     } else {

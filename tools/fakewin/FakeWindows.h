@@ -25,9 +25,20 @@ struct Transfer {
   std::string bytes;
 };
 
+// A key event as keybd_event or SendInput received it.
+struct KeyInput {
+  WORD vk;
+  WORD scan;
+  DWORD flags;
+  WCHAR unicode;  // the code unit of a KEYEVENTF_UNICODE event, else 0
+  bool down;      // KEYEVENTF_KEYUP clear
+};
+
 // Everything a test can script, plus the record of calls made.
 struct Windows {
   std::vector<std::string> calls;
+  // The key events of the keybd_event and SendInput calls recorded, in order.
+  std::vector<KeyInput> keyInputs;
   // When not empty, only calls of these names are recorded: building every call's
   // text costs fuzzers more than the driver's own work.
   std::vector<std::string> recordOnly;
