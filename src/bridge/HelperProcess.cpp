@@ -17,7 +17,7 @@ void Anchor() {}
 }  // namespace
 
 HelperProcess::HelperProcess() {
-  wcscpy(path, kRelativePath);
+  wcscpy(path, InstalledFiles::kHelper);
 }
 
 HelperProcess::~HelperProcess() {
@@ -91,11 +91,11 @@ bool HelperProcess::Locate() {
                      : 0;
   wchar_t* name = length > 0 && length < kPathSize ? wcsrchr(folder, L'\\') : nullptr;
   size_t kept = name ? static_cast<size_t>(name + 1 - folder) : 0;
-  if (!name || kept + wcslen(kRelativePath) >= static_cast<size_t>(kPathSize)) {
-    wcscpy(path, kRelativePath);
+  if (!name || kept + wcslen(InstalledFiles::kHelper) >= static_cast<size_t>(kPathSize)) {
+    wcscpy(path, InstalledFiles::kHelper);
     return false;
   }
-  wcscpy(name + 1, kRelativePath);
+  wcscpy(name + 1, InstalledFiles::kHelper);
   wcscpy(path, folder);
   return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }

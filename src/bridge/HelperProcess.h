@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "../shared/facts/InstalledFiles.h"
 #include "channel/Channel.h"
 
 class HelperProcess {
@@ -14,8 +15,6 @@ class HelperProcess {
   static const DWORD kRetryMs = 50;
   static const DWORD kEndMs = 1000;     // for an ended helper to be gone
   static const DWORD kUnloadMs = 1000;  // for the helper to be gone at unload, in all
-  // The helper's file, in the bridge's folder.
-  static constexpr const wchar_t* kRelativePath = L"brlvelthost\\brlvelthost.exe";
 
   HelperProcess();
   ~HelperProcess();

@@ -34,8 +34,9 @@ bool LayoutList::Installed(HKL handle) const {
 }
 
 void LayoutList::UnloadAdded() {
-  for (const Layout& layout : layouts) {
+  for (Layout& layout : layouts) {
     if (layout.loadedHere) UnloadKeyboardLayout(layout.handle);
+    layout.loadedHere = false;
   }
 }
 

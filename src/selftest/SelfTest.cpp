@@ -6,7 +6,10 @@
 
 int SelfTest::Run() {
   report.PrintHeader(commandLine.Bridge(), sample);
-  if (!Prepare() || !Start()) return 2;
+  if (!Prepare() || !Start()) {
+    Discard();
+    return 2;
+  }
   bool allRight = TypeOnEveryLayout();
   std::string notRestored = PutBack();
   report.PrintFooter(Verdict(allRight), notRestored, allRight);
@@ -89,6 +92,14 @@ std::string SelfTest::PutBack() {
   driver.Unload();
   files.RemoveScript();
   return notRestored;
+}
+
+// What a run that could not start leaves behind: layouts it loaded, the driver,
+// the key script.
+void SelfTest::Discard() {
+  layouts.UnloadAdded();
+  driver.Unload();
+  files.RemoveScript();
 }
 
 // Why the run stopped, or whether everything arrived right.

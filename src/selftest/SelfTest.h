@@ -37,6 +37,7 @@ class SelfTest {
   void StopOn(const Outcome& outcome);
   void KeepDriverLoaded() const;
   std::string PutBack();
+  void Discard();
   const std::string& Verdict(bool allRight);
 
   CommandLine commandLine;

@@ -4,9 +4,10 @@
 
 #include <vector>
 
+#include "../shared/facts/InstalledFiles.h"
+
 namespace {
 
-const wchar_t kDriver[] = L"brlvelt.dll";
 // The key script, as kSettings names it.
 const wchar_t kScript[] = L"keys.txt";
 
@@ -34,8 +35,11 @@ bool SelfTestFiles::Find(bool bridge) {
     return false;
   }
   folder = ProgramFolder();
-  std::vector<const wchar_t*> needed = {kDriver, L"VELT.DLL"};
-  if (bridge) needed = {kDriver, L"brlvelthost\\brlvelthost.exe", L"brlvelthost\\VELT.DLL"};
+  std::vector<const wchar_t*> needed = {InstalledFiles::kDriver, InstalledFiles::kDeviceLibrary};
+  if (bridge) {
+    needed = {InstalledFiles::kDriver, InstalledFiles::kHelper,
+              InstalledFiles::kHelperDeviceLibrary};
+  }
   for (const wchar_t* name : needed) {
     if (Exists(folder + name)) continue;
     printf("Missing beside brlvelt-selftest.exe: %ls\n", name);
@@ -48,7 +52,7 @@ bool SelfTestFiles::Find(bool bridge) {
 }
 
 std::wstring SelfTestFiles::Driver() const {
-  return folder + kDriver;
+  return folder + InstalledFiles::kDriver;
 }
 
 // The key script goes into a folder of its own under the user's temporary
@@ -64,8 +68,11 @@ bool SelfTestFiles::WriteScript(const TypingSample& sample) {
   return false;
 }
 
-void SelfTestFiles::RemoveScript() const {
-  DeleteFileW(kScript);
+// Only a script this run wrote; once.
+void SelfTestFiles::RemoveScript() {
+  if (scriptFolder.empty()) return;
+  DeleteFileW((scriptFolder + L"\\" + kScript).c_str());
   SetCurrentDirectoryW(folder.c_str());
   RemoveDirectoryW(scriptFolder.c_str());
+  scriptFolder.clear();
 }

@@ -21,7 +21,7 @@ class SelfTestFiles {
   // False, with the reason printed.
   bool WriteScript(const TypingSample& sample);
   // The key script and its folder deleted, with this program's folder current.
-  void RemoveScript() const;
+  void RemoveScript();
 
  private:
   std::wstring folder;

@@ -10,9 +10,9 @@ const char kSendTo[] =
     "Please send all of this output, as it is, to whoever gave you the driver,\n"
     "and say which screen reader you use.";
 const char kUnderWine[] =
-    "Under Wine: Caps Lock is carried to the driver's thread, not seen by it (Wine\n"
-    "does not pass it to a thread without windows): whether the driver follows\n"
-    "Caps Lock is not checked.";
+    "Under Wine: the self-test sets Caps Lock on the driver's thread (Wine does\n"
+    "not pass it to a thread without windows): whether the driver follows Caps\n"
+    "Lock is not checked.";
 const char kLogHint[] =
     "For the details support needs, run it again after 'set BRLVELT_LOG=1' in this\n"
     "prompt, and send %LOCALAPPDATA%\\brlvelt\\brlvelt.log as well.";

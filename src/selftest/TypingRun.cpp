@@ -159,13 +159,14 @@ std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey)
   return text + (missed.empty() ? "" : "; as Unicode input, not by key:" + missed);
 }
 
-// Caps Lock as the driver's thread had it when the run began. Carried to it,
-// it shows only that the carry took: it is never told as the driver following.
+// Caps Lock as the driver's thread had it when the run began. Set on it by the
+// self-test, it shows only that the setting took: never the driver following.
 std::string TypingRun::DriverCapsLock(bool capsLock, bool* asAsked) const {
   *asAsked = worker.SawCapsLock() == capsLock;
   if (carryCapsLock) {
-    return *asAsked ? "; Caps Lock carried to the driver's thread, not seen by it"
-                    : "; Caps Lock could not be carried to the driver's thread";
+    return *asAsked ? "; Caps Lock set on the driver's thread by the self-test (Wine): whether "
+                      "the driver follows it is not checked"
+                    : "; Caps Lock could not be set on the driver's thread";
   }
   return *asAsked ? "; the driver followed Caps Lock"
                   : "; the driver's thread did not see Caps Lock change";

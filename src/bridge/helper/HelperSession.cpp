@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "../../shared/facts/InstalledFiles.h"
 #include "CallRedirects.h"
 
 HelperSession::HelperSession() : dispatch(driver, CallRedirects::Chord) {}
@@ -41,7 +42,7 @@ bool HelperSession::Start() {
   if (length == 0 || length >= MAX_PATH * 4 - 16) return false;
   wchar_t* name = wcsrchr(driverPath, L'\\');
   if (!name) return false;
-  wcscpy(name + 1, L"brlvelt.dll");
+  wcscpy(name + 1, InstalledFiles::kDriver);
   return driver.Load(driverPath) && CallRedirects::Apply(driver.Module(), this);
 }
 

@@ -38,7 +38,8 @@ bool Finished(HANDLE thread) {
 HostEpisode::HostEpisode(const Episode& played, SessionRunner& owner)
     : episode(played),
       runner(owner),
-      sent(played.host == Host::kMessages ? played.calls.size() : 0) {}
+      sent(played.host == Host::kMessages ? played.calls.size() : 0),
+      unsent(sent.size()) {}
 
 int HostEpisode::Play() {
   current = this;
@@ -79,8 +80,10 @@ int HostEpisode::Play() {
   }
   DestroyWindow(window);
   if (!sendsDone) runner.Out().Line("the sending thread did not finish");
-  for (size_t i = 0; sendsDone && i < sent.size(); ++i)
+  for (size_t i = 0; sendsDone && i < sent.size(); ++i) {
+    if (unsent[i]) runner.Out().Line("send %d failed: error %lu", static_cast<int>(i), unsent[i]);
     runner.Out().Line("sent %s", sent[i].c_str());
+  }
   for (const std::string& line : after) runner.Out().Line("%s", line.c_str());
   current = nullptr;
   return agreed;
@@ -159,8 +162,8 @@ DWORD WINAPI HostEpisode::SendAll(void* played) {
   HostEpisode* self = static_cast<HostEpisode*>(played);
   for (size_t i = 0; i < self->episode.calls.size(); ++i) {
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(self->window, WM_APP, i, 0, SMTO_NORMAL, 5000, &answer)) {
-      self->sent[i] = "not delivered: error " + std::to_string(GetLastError());
+    if (!SendMessageTimeoutW(self->window, WM_APP, i, 0, SMTO_NORMAL, kLongestMs, &answer)) {
+      self->unsent[i] = GetLastError();
     }
     Sleep(i % 4);
   }

@@ -41,6 +41,7 @@ class HostEpisode {
   HANDLE uiReady = nullptr;
   bool dialogDone = false;
   std::vector<std::string> sent;  // what each sent message's call answered
+  std::vector<DWORD> unsent;      // the sending thread's error for each it could not send
   std::vector<std::string> handed;
   std::vector<std::string> after;  // written when the episode ends
 };
