@@ -2,23 +2,10 @@
 
 #include <windows.h>
 
-#include <iterator>
-
+#include "SampleSentences.h"
 #include "TypingWindow.h"
 
 namespace {
-
-// In Windows-1252: "Noël à l'école : ça déjà, ÉTÉ À l'Île, crème brûlée, naïve";
-// "^a ~n ¨e ´i `o ¸c ^ ~ ¨ ´ ` ¸"; "€ 5% @ #{[|]} «§» µ° ßÿÑ £¥ ½¼ ×÷".
-const char* const kSentences[] = {
-    "No\xEBl \xE0 l'\xE9"
-    "cole : \xE7"
-    "a d\xE9j\xE0, \xC9T\xC9 \xC0 l'\xCEle, cr\xE8me br\xFBl\xE9"
-    "e, na\xEFve",
-    "^a ~n \xA8"
-    "e \xB4i `o \xB8"
-    "c ^ ~ \xA8 \xB4 ` \xB8",
-    "\x80 5% @ #{[|]} \xAB\xA7\xBB \xB5\xB0 \xDF\xFF\xD1 \xA3\xA5 \xBD\xBC \xD7\xF7"};
 
 // A character of the ANSI code page that is text: not a control character (DEL
 // and the bytes Windows-1252 leaves undefined map to those), nor half of a
@@ -32,13 +19,9 @@ bool IsText(wchar_t ch) {
 TypingSample::TypingSample() {
   for (int ch = 0x20; ch <= 0xFF; ++ch) Add(static_cast<unsigned char>(ch));
   characters = static_cast<int>(bytes.size());
-  for (const std::string& sentence : SentenceTexts()) {
+  for (const std::string& sentence : SampleSentences::Texts()) {
     for (char ch : sentence) Add(static_cast<unsigned char>(ch));
   }
-}
-
-std::vector<std::string> TypingSample::SentenceTexts() {
-  return std::vector<std::string>(std::begin(kSentences), std::end(kSentences));
 }
 
 void TypingSample::Add(unsigned char ch) {
@@ -51,7 +34,7 @@ void TypingSample::Add(unsigned char ch) {
 }
 
 int TypingSample::Sentences() const {
-  return static_cast<int>(sizeof kSentences / sizeof kSentences[0]);
+  return static_cast<int>(SampleSentences::Texts().size());
 }
 
 // Each character pressed, then released, as a display's keyboard sends it; all

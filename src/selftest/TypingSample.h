@@ -6,13 +6,10 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 class TypingSample {
  public:
   TypingSample();
-  // The sentences, in Windows-1252, as typed after the single characters.
-  static std::vector<std::string> SentenceTexts();
   bool WriteScript(const wchar_t* path) const;
   // The text the edit control should hold afterwards.
   const std::wstring& Expected() const { return expected; }

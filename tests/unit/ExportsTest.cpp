@@ -237,8 +237,10 @@ size_t AfterLineWith(const std::string& log, size_t from, const Words& words) {
 
 // What a support reader needs from the default level, in the order it happened:
 // what the host asked, which call failed with what answer, the box the user saw
-// and what the host got; the layout typed on, how a character went (not which),
-// a chord's size (not its keys); sleep, closing, wake.
+// and what the host got; the library's odd answers, the first and how many more;
+// the layout typed on and its KLID, how a character went (not which), a chord's
+// size (not its keys); sleep, closing, wake. The layout is learned, and logged,
+// once per process: this test needs a process of its own.
 TEST(Log, TheDefaultLevelTellsWhatFailedAndWhy) {
   StartLog({{L"BRLVELT_LOG", L"1"}, {L"LOCALAPPDATA", kLocal}});
   Session(kPlain);
@@ -249,7 +251,10 @@ TEST(Log, TheDefaultLevelTellsWhatFailedAndWhy) {
                              {"LongueurBarette", "-1"},
                              {"box", "terminal", "braille"},
                              {"BrlInit", "0"},
-                             {"layout", "0x04090409", "learned"},
+                             {"LongueurBarette", "40"},
+                             {"LectureClavier", "answered", "9"},
+                             {"LectureClavier", "answered", "1", "more", "times"},
+                             {"layout", "0x04090409", "learned", "KLID", "0x00000409"},
                              {"character", "key"},
                              {"chord", "of", "1", "key"},
                              {"sleep"},

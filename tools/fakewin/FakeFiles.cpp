@@ -1,7 +1,6 @@
 // Files, folders, environment variables, the local time and process identity
-// as kernel32 gives them, for the log and the self-test's key script. Each call
-// fails with the error Windows sets in its place: a missing folder, a read-only
-// disk, a full one.
+// as kernel32 gives them, for the log. Each call fails with the error Windows
+// sets in its place: a missing folder, a read-only disk, a full one.
 #include "FakeFiles.h"
 
 #include "FakeWindows.h"
@@ -70,7 +69,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWO
                           DWORD, HANDLE) {
   if (fake::Recording(__func__)) fake::Record("CreateFileW(\"" + fake::Narrow(name) + "\")");
   fake::FileSystem& fs = files();
-  if (disposition != OPEN_ALWAYS && disposition != CREATE_ALWAYS) {
+  if (disposition != OPEN_ALWAYS) {
     fake::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
@@ -83,8 +82,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWO
     fake::Fail(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  std::string& content = fs.files[name];
-  if (disposition == CREATE_ALWAYS) content.clear();
+  fs.files[name];
   HANDLE handle = reinterpret_cast<HANDLE>(fs.nextHandle++);
   fs.handles[handle] = name;
   SetLastError(existed ? ERROR_ALREADY_EXISTS : 0);

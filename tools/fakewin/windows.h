@@ -34,9 +34,6 @@ typedef struct HINSTANCE__* HMODULE;
 typedef struct HWND__* HWND;
 typedef struct HKL__* HKL;
 typedef INT_PTR(WINAPI* FARPROC)();
-typedef uintptr_t WPARAM;
-typedef intptr_t LPARAM;
-typedef intptr_t LRESULT;
 
 #define TRUE 1
 #define FALSE 0
@@ -54,7 +51,6 @@ typedef intptr_t LRESULT;
 #define MAPVK_VK_TO_VSC 0
 #define MAPVK_VK_TO_CHAR 2
 #define CP_ACP 0
-#define MB_ERR_INVALID_CHARS 0x00000008
 #define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_CLEAR 0x0C
@@ -81,7 +77,6 @@ typedef intptr_t LRESULT;
 #define VK_APPS 0x5D
 #define VK_NUMPAD0 0x60
 #define VK_DIVIDE 0x6F
-#define VK_F24 0x87
 #define VK_LSHIFT 0xA0
 #define VK_RCONTROL 0xA3
 #define VK_RMENU 0xA5
@@ -261,13 +256,12 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD ty
 LONG WINAPI RegCloseKey(HKEY key);
 
 // Files, folders, the environment, the clock and process identity, as the log
-// and the self-test's key script use them (FakeFiles.cpp).
+// uses them (FakeFiles.cpp).
 #define MAX_PATH 260
 #define FILE_APPEND_DATA 0x0004u
 #define FILE_SHARE_READ 0x00000001u
 #define FILE_SHARE_WRITE 0x00000002u
 #define FILE_SHARE_DELETE 0x00000004u
-#define CREATE_ALWAYS 2
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
