@@ -77,27 +77,17 @@ void HelperProcess::Finish(DWORD graceMs, DWORD endMs, bool handleMessages) {
   if (bound) CloseHandle(bound);
 }
 
-// The helper's path from this module's own file, never from the current
-// folder or the search path.
-// Path() names the helper's file whether or not it is found: in full, or as
-// relative to the bridge's folder where that folder cannot be told.
+// The helper beside this module's own file. Path() names it whether or not it
+// is found: in full, or as relative to the bridge's folder where that folder
+// cannot be told.
 bool HelperProcess::Locate() {
   HMODULE self = nullptr;
-  wchar_t folder[kPathSize];
-  DWORD length = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                        GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                    reinterpret_cast<LPCWSTR>(&Anchor), &self)
-                     ? GetModuleFileNameW(self, folder, kPathSize)
-                     : 0;
-  wchar_t* name = length > 0 && length < kPathSize ? wcsrchr(folder, L'\\') : nullptr;
-  size_t kept = name ? static_cast<size_t>(name + 1 - folder) : 0;
-  if (!name || kept + wcslen(InstalledFiles::kHelper) >= static_cast<size_t>(kPathSize)) {
-    wcscpy(path, InstalledFiles::kHelper);
-    return false;
-  }
-  wcscpy(name + 1, InstalledFiles::kHelper);
-  wcscpy(path, folder);
-  return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+  bool placed = GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                       GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                   reinterpret_cast<LPCWSTR>(&Anchor), &self) &&
+                InstalledFiles::Beside(self, InstalledFiles::kHelper, path, kPathSize);
+  if (!placed) wcscpy(path, InstalledFiles::kHelper);
+  return placed && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A pipe of one instance under a random name, for the current user only and

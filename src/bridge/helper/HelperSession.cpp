@@ -38,12 +38,8 @@ int HelperSession::Run() {
 // The driver beside the helper's own file, with its keystrokes and message
 // boxes sent to the bridge.
 bool HelperSession::Start() {
-  DWORD length = GetModuleFileNameW(nullptr, driverPath, MAX_PATH * 4);
-  if (length == 0 || length >= MAX_PATH * 4 - 16) return false;
-  wchar_t* name = wcsrchr(driverPath, L'\\');
-  if (!name) return false;
-  wcscpy(name + 1, InstalledFiles::kDriver);
-  return driver.Load(driverPath) && CallRedirects::Apply(driver.Module(), this);
+  return InstalledFiles::Beside(nullptr, InstalledFiles::kDriver, driverPath, MAX_PATH * 4) &&
+         driver.Load(driverPath) && CallRedirects::Apply(driver.Module(), this);
 }
 
 bool HelperSession::Serve(const RequestDecoder& request) {
