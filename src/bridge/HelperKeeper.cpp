@@ -75,8 +75,9 @@ bool HelperKeeper::Greeted(CallLimits& limits, bool report) {
 }
 
 HelperKeeper::Reached HelperKeeper::Revive(CallLimits& limits) {
-  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0)
+  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) {
     return Reached::kNoDisplay;
+  }
   if (!restarts.Allow(GetTickCount64())) {
     if (Log::On()) LogLine().Text("helper lost too often: no more restarts until BrlInit");
     givenUp = true;

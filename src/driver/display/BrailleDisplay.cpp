@@ -192,6 +192,7 @@ void BrailleDisplay::AddToChord(int i, DWORD* code, DWORD* param) {
 void BrailleDisplay::LogChord(DWORD code, DWORD param, int keys) {
   LogLine line;
   line.Text("chord of ").Number(keys).Text(keys == 1 ? " key" : " keys");
-  if (Log::Typed())
+  if (Log::Typed()) {
     line.Text(": ").Hex(code | 0x80000000u).Text(" param ").Number(static_cast<long>(param));
+  }
 }
