@@ -1,7 +1,7 @@
 #include "CapsLockKey.h"
 
 #include "../shared/facts/KeyState.h"
-#include "SystemFacts.h"
+#include "../shared/facts/WindowsSettings.h"
 
 bool CapsLockKey::Set(bool on) {
   if (KeyState::CapsLockOn() == on) return true;
@@ -17,7 +17,7 @@ bool CapsLockKey::Press(bool on) {
 }
 
 BYTE CapsLockKey::KeyTo(bool on) {
-  return !on && SystemFacts::ShiftTurnsCapsLockOff() ? VK_SHIFT : VK_CAPITAL;
+  return !on && WindowsSettings::ReadShiftClearsCapsLock() ? VK_SHIFT : VK_CAPITAL;
 }
 
 bool CapsLockKey::PressKey(BYTE vk) {

@@ -14,8 +14,7 @@ int __stdcall OnChord(int, int) {
 
 DriverThread::DriverThread(DriverModule& driver, const char* settings)
     : shared(new Shared{&driver, settings, CreateEventW(nullptr, FALSE, FALSE, nullptr),
-                        CreateEventW(nullptr, TRUE, TRUE, nullptr), -1, 0, 0, 0, 0}),
-      idle(shared->idle) {}
+                        CreateEventW(nullptr, TRUE, TRUE, nullptr), -1, 0, 0, 0, 0}) {}
 
 DriverThread::~DriverThread() {
   bool ended = !thread;

@@ -2,8 +2,8 @@
 // reader's does: it owns no window, lives across every layout and Caps Lock
 // state, and for each run opens the driver with BrlInit, polls BrlTimer until
 // told to finish, then closes it with BrlTerminate. Caps Lock is toggled while
-// it lives, so each run on Windows shows whether the driver, reading Caps Lock
-// on this thread, followed (under Wine it is carried instead). The thread that
+// it lives, so each run on Windows shows whether this thread, where the driver
+// reads Caps Lock, saw it change (under Wine it is set here instead). The thread that
 // owns the self-test's window keeps handling messages meanwhile, and waits for
 // this one only for a bounded time.
 #pragma once
@@ -33,8 +33,8 @@ class DriverThread {
   // After the BrlTimer call under way: BrlTerminate, then idle again.
   void Finish();
   // Signalled while the thread is idle between runs, and once it has ended.
-  HANDLE Idle() const { return idle; }
-  bool IsIdle() const { return WaitForSingleObject(idle, 0) == WAIT_OBJECT_0; }
+  HANDLE Idle() const { return shared->idle; }
+  bool IsIdle() const { return WaitForSingleObject(shared->idle, 0) == WAIT_OBJECT_0; }
   // Whether the last run's BrlInit returned nonzero.
   bool Opened() const;
   // Caps Lock as GetKeyState told this thread when the last run began, after
@@ -57,6 +57,5 @@ class DriverThread {
   static void Run(Shared* shared);
 
   Shared* shared;
-  HANDLE idle;
   HANDLE thread = nullptr;
 };

@@ -34,9 +34,8 @@ bool LayoutList::Installed(HKL handle) const {
 }
 
 void LayoutList::UnloadAdded() {
-  for (Layout& layout : layouts) {
+  for (const Layout& layout : layouts) {
     if (layout.loadedHere) UnloadKeyboardLayout(layout.handle);
-    layout.loadedHere = false;
   }
 }
 

@@ -21,7 +21,7 @@ class LayoutList {
   // False, with the reason printed, for a malformed KLID or none installed.
   bool Collect(int count, char** klids);
   std::vector<Layout>& All() { return layouts; }
-  // Unloads the layouts it loaded, once.
+  // Unloads the layouts it loaded.
   void UnloadAdded();
   // The layout's name from the registry, or "?".
   static std::string Name(const std::string& klid);

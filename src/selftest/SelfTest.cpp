@@ -7,7 +7,12 @@
 int SelfTest::Run() {
   report.PrintHeader(commandLine.Bridge(), sample);
   if (!Prepare() || !Start()) {
-    Discard();
+    // Once its window exists, the user's state may have changed.
+    if (window.Frame()) {
+      PutBack();
+    } else {
+      Discard();
+    }
     return 2;
   }
   bool allRight = TypeOnEveryLayout();
@@ -46,7 +51,6 @@ bool SelfTest::Start() {
   // One driver thread for the whole run, as a screen reader has.
   if (worker.Start()) return true;
   printf("Could not start the driver's thread.\n");
-  PutBack();
   return false;
 }
 

@@ -68,11 +68,10 @@ bool SelfTestFiles::WriteScript(const TypingSample& sample) {
   return false;
 }
 
-// Only a script this run wrote; once.
-void SelfTestFiles::RemoveScript() {
+// Only a script this run wrote: before, the current folder is still the user's.
+void SelfTestFiles::RemoveScript() const {
   if (scriptFolder.empty()) return;
   DeleteFileW((scriptFolder + L"\\" + kScript).c_str());
   SetCurrentDirectoryW(folder.c_str());
   RemoveDirectoryW(scriptFolder.c_str());
-  scriptFolder.clear();
 }

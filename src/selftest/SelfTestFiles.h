@@ -21,7 +21,7 @@ class SelfTestFiles {
   // False, with the reason printed.
   bool WriteScript(const TypingSample& sample);
   // The key script and its folder deleted, with this program's folder current.
-  void RemoveScript();
+  void RemoveScript() const;
 
  private:
   std::wstring folder;

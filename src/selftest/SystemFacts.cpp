@@ -33,12 +33,9 @@ std::string SystemFacts::WindowsVersion() {
 }
 
 std::string SystemFacts::ShiftLockSetting() {
-  return std::string("Shift turns Caps Lock off: ") + (ShiftTurnsCapsLockOff() ? "yes" : "no") +
+  return std::string("Shift turns Caps Lock off: ") +
+         (WindowsSettings::ReadShiftClearsCapsLock() ? "yes" : "no") +
          " (HKCU\\Keyboard Layout\\Attributes, as the driver reads it)";
-}
-
-bool SystemFacts::ShiftTurnsCapsLockOff() {
-  return WindowsSettings::ReadShiftClearsCapsLock();
 }
 
 bool SystemFacts::UnderWine() {

@@ -13,6 +13,5 @@ class SystemFacts {
   static std::string WindowsVersion();
   // Whether Shift turns Caps Lock off, as the driver reads and acts on it.
   static std::string ShiftLockSetting();
-  static bool ShiftTurnsCapsLockOff();
   static bool UnderWine();
 };

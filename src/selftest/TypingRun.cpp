@@ -15,10 +15,9 @@ namespace {
 // too slow and the next one goes on.
 const DWORD kLimitMs = 30000;
 // How long the driver's thread may take to return from BrlTimer and BrlTerminate
-// once asked to stop; for the first second of it, the keys it might still send
-// to another window are dropped.
+// once asked to stop; until it has, the keys it might still send to another
+// window are dropped.
 const DWORD kFinishMs = 10000;
-const DWORD kDropMs = 1000;
 
 // Why typing must stop at once, or null.
 const char* StopReason(TypingWindow::State state) {
@@ -79,13 +78,12 @@ Outcome TypingRun::Type() {
   // BrlTerminate lets go of any key the driver still holds; the hook lets
   // only those releases reach another window.
   worker.Finish();
-  window.Pump(kDropMs, worker.Idle());
-  InjectionGuard::Release();
-  if (!worker.IsIdle()) window.Pump(kFinishMs - kDropMs, worker.Idle());
+  window.Pump(kFinishMs, worker.Idle());
   if (!worker.IsIdle()) {
     guard.LeakUntilExit();  // the stuck thread may still type
     return {Outcome::kStuck, "stopped: the driver did not return from BrlTimer or BrlTerminate"};
   }
+  InjectionGuard::Release();
   window.Pump(50);
   return outcome;
 }
@@ -133,22 +131,13 @@ Outcome TypingRun::Compare(HKL layout, bool capsLock) {
 
 // How many characters arrived by their own keys and how many as Unicode input
 // (VK_PACKET), which shortcuts, access keys and navigation keys never see.
-// Space, and with Caps Lock off letters and digits, that the layout has at the
-// plain or Shift level must come by a key.
 std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey) const {
   int byKey = 0, unicode = 0;
   std::string missed;
   for (const TypingWindow::Arrival& arrival : window.Arrivals()) {
     bool packet = arrival.vk == VK_PACKET;
     ++(packet ? unicode : byKey);
-    SHORT found = VkKeyScanExW(arrival.ch, layout);
-    char ansi = 0;
-    BOOL unmapped = TRUE;
-    WideCharToMultiByte(CP_ACP, 0, &arrival.ch, 1, &ansi, 1, nullptr, &unmapped);
-    bool letterOrDigit = !unmapped && Cp1252::LetterOrDigit(static_cast<unsigned char>(ansi));
-    bool promised = arrival.ch == L' ' || (!capsLock && letterOrDigit);
-    bool has = (found & 0xFF) != 0xFF && ((found >> 8) & 7) <= 1;
-    if (!packet || !promised || !has || missed.size() >= 40) continue;
+    if (!packet || missed.size() >= 40 || !MustComeByKey(arrival.ch, layout, capsLock)) continue;
     char point[16];
     snprintf(point, sizeof point, " U+%04X", static_cast<unsigned>(arrival.ch));
     missed += point;
@@ -157,6 +146,22 @@ std::string TypingRun::KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey)
   char text[128];
   snprintf(text, sizeof text, "; %d by key, %d as Unicode input", byKey, unicode);
   return text + (missed.empty() ? "" : "; as Unicode input, not by key:" + missed);
+}
+
+// What comes by a key on any Windows: Space where the layout has it at the
+// plain level, and with Caps Lock off letters and digits it has at the plain or
+// Shift level; not on the numeric keypad, whose characters depend on Num Lock.
+bool TypingRun::MustComeByKey(WCHAR ch, HKL layout, bool capsLock) {
+  SHORT found = VkKeyScanExW(ch, layout);
+  BYTE vk = static_cast<BYTE>(found & 0xFF);
+  int shift = (found >> 8) & 7;
+  if (vk == 0xFF || (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE)) return false;
+  if (ch == L' ') return shift == 0;
+  char ansi = 0;
+  BOOL unmapped = TRUE;
+  WideCharToMultiByte(CP_ACP, 0, &ch, 1, &ansi, 1, nullptr, &unmapped);
+  return !capsLock && !unmapped && shift <= 1 &&
+         Cp1252::LetterOrDigit(static_cast<unsigned char>(ansi));
 }
 
 // Caps Lock as the driver's thread had it when the run began. Set on it by the
@@ -168,7 +173,7 @@ std::string TypingRun::DriverCapsLock(bool capsLock, bool* asAsked) const {
                       "the driver follows it is not checked"
                     : "; Caps Lock could not be set on the driver's thread";
   }
-  return *asAsked ? "; the driver followed Caps Lock"
+  return *asAsked ? "; the driver's thread saw Caps Lock as set"
                   : "; the driver's thread did not see Caps Lock change";
 }
 

@@ -9,7 +9,6 @@
 
 #include <string>
 
-#include "../shared/loader/DriverModule.h"
 #include "CapsLockKey.h"
 #include "DriverThread.h"
 #include "LayoutList.h"
@@ -34,6 +33,7 @@ class TypingRun {
   Outcome Watch();
   Outcome Compare(HKL layout, bool capsLock);
   std::string KeysAndUnicode(HKL layout, bool capsLock, bool* allByKey) const;
+  static bool MustComeByKey(WCHAR ch, HKL layout, bool capsLock);
   std::string DriverCapsLock(bool capsLock, bool* asAsked) const;
   static std::string ModifiersDown();
 

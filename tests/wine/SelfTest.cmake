@@ -16,7 +16,7 @@
 # is written "\\;": unescaped it splits the expression into a list, any one of
 # which lets the test pass.
 set(SELFTEST_RUN ${WITH_XVFB} ${CMAKE_CROSSCOMPILING_EMULATOR})
-set(CLAIMS_CAPS_LOCK_SEEN "the driver followed Caps Lock")
+set(CLAIMS_CAPS_LOCK_SEEN "the driver's thread saw Caps Lock as set")
 if(WINE_FLAVOUR STREQUAL win32)
   add_test(NAME wine.SelfTest.i686 COMMAND ${SELFTEST_RUN} $<TARGET_FILE:selftest>)
   set_tests_properties(wine.SelfTest.i686 PROPERTIES LABELS "wine;i686" TIMEOUT 120
