@@ -41,9 +41,20 @@ HostEpisode::HostEpisode(const Episode& played, SessionRunner& owner)
       sent(played.host == Host::kMessages ? played.calls.size() : 0),
       unsent(sent.size()) {}
 
+// A process's first window waits for Wine to start the desktop, which can fail
+// when another process starts it at the same moment: tried for 10 s.
+HWND HostEpisode::HostWindow() {
+  static HWND window = nullptr;
+  for (int tries = 0; !window && tries < 20; ++tries) {
+    window = MessageWindow(L"TwinHostThread", OnSent);
+    if (!window) Sleep(500);
+  }
+  return window;
+}
+
 int HostEpisode::Play() {
   current = this;
-  window = MessageWindow(L"TwinHostThread", OnSent);
+  window = HostWindow();
   if (!window) runner.Out().Line("no host window: error %lu", GetLastError());
   HANDLE sender = episode.host == Host::kMessages
                       ? CreateThread(nullptr, 0, SendAll, this, 0, nullptr)
@@ -78,7 +89,6 @@ int HostEpisode::Play() {
   for (HANDLE handle : {sender, ui, uiReady}) {
     if (handle) CloseHandle(handle);
   }
-  DestroyWindow(window);
   if (!sendsDone) runner.Out().Line("the sending thread did not finish");
   for (size_t i = 0; sendsDone && i < sent.size(); ++i) {
     if (unsent[i]) runner.Out().Line("send %d failed: error %lu", static_cast<int>(i), unsent[i]);

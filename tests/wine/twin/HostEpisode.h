@@ -22,6 +22,9 @@ class HostEpisode {
   int Play();
   // A chord of the episode's script, already written down.
   void OnChord();
+  // The polling thread's window, made once for the process by the thread that
+  // plays the episodes; null when it cannot be made.
+  static HWND HostWindow();
 
  private:
   int Poll(int* agreed);

@@ -14,6 +14,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "HostEpisode.h"
 #include "SessionRunner.h"
 #include "TranscriptCompare.h"
 
@@ -57,6 +58,11 @@ HANDLE StartTwin(const char* host, unsigned first, unsigned count) {
 
 int Twin(const char* host, unsigned first, unsigned count) {
   ULONGLONG start = GetTickCount64();
+  // The desktop started by this process before the twin's can race to start it.
+  if (!HostEpisode::HostWindow()) {
+    printf("twin: no window for the host, error %lu\n", GetLastError());
+    return 1;
+  }
   HANDLE twin = StartTwin(host, first, count);
   if (!twin) {
     printf("twin: cannot start %s\n", host);
