@@ -1,19 +1,17 @@
 // The eight driver calls as a 64-bit host sees them, carried to the real driver
-// in the helper process and answered in the host's process. A call gets in as
-// CallGate decides, waiting at most its deadline; then it has that deadline
-// again for every wait in it: to start the helper and for the helper's answers.
-// Time in the host's callback and in the call's one message box does not
-// count. A call that cannot get through in time returns 0. A call deferred
-// (made from a message handled while the bridge waited) is answered as the
-// driver would answer it and carried out when the call in progress ends. Until
-// a call needs the device the bridge answers as the driver would with no
-// display open.
+// in the helper process and answered in the host's process, in the one order
+// CallOrder keeps. A call that gets in has its own deadline (Call's table) for
+// every wait in it: to start the helper and for the helper's answers; time in
+// the host's callback and in the call's one message box does not count. A
+// call that cannot get through in time returns 0. A kept call answers as the
+// driver would between calls. Until a call needs the device the bridge answers
+// as the driver would with no display open.
 #pragma once
 
 #include "../../include/brlvelt.h"
-#include "CallGate.h"
-#include "CallLimits.h"
-#include "DeferredCalls.h"
+#include "Call.h"
+#include "CallBudget.h"
+#include "CallOrder.h"
 #include "HelperExchange.h"
 #include "HelperKeeper.h"
 #include "SessionState.h"
@@ -36,59 +34,54 @@ class BridgeSession {
   int Ping();
 
  private:
-  // One export call: in through the gate, the work with its deadline, then
-  // the calls deferred meanwhile. call describes it, should it be deferred;
-  // without other work, it is carried out as described.
+  // One export call: its place in the order, the kept calls made before it,
+  // its work within its budget, then, with the turn, the kept calls made
+  // meanwhile. call describes it, should it be kept; without other work, it is
+  // carried out as described.
   template <typename Work>
-  int Perform(const DeferredCall& call, Work work) {
-    DWORD ms = DeadlineMs(call.kind);
-    bool mayShowBox = call.kind == MessageKind::kInit || call.kind == MessageKind::kSleep ||
-                      call.kind == MessageKind::kTerminate;
-    CallGate::Entry entry(gate, mayShowBox, GetTickCount64() + ms);
-    if (entry.Result() == CallGate::Admission::kDeferred) return Defer(call);
-    if (entry.Result() == CallGate::Admission::kRefused) return Refuse(call.kind);
-    if (gate.TakeAbandoned()) exchange.Abandon(entry.Outermost());
-    // Calls deferred before this one go first, those deferred during it after;
-    // a call let in from another thread carries none that may show a box.
-    CarryDeferred(deferred.Count(), entry.Lent());
-    CallLimits limits(ms);
-    int result = work(limits);
-    CarryDeferred(kAll, entry.Lent());
+  int Perform(Call call, Work work) {
+    call.answered = Expected(call);
+    CallOrder::Place place(order, call, GetTickCount64() + call.Is().deadlineMs);
+    if (place.Result() == CallOrder::Admission::kKept) return call.answered;
+    if (place.Result() == CallOrder::Admission::kRefused) return 0;
+    bool turn = place.Result() == CallOrder::Admission::kTurn;
+    if (turn && order.TakeAbandoned()) exchange.Abandon();
+    CarryKept(&place);
+    CallBudget budget(call.Is().deadlineMs);
+    int result = work(budget);
+    if (turn) CarryKept(nullptr);
     return result;
   }
-  int Perform(const DeferredCall& call) {
-    return Perform(call, [&](CallLimits& limits) { return Carry(call, limits); });
+  int Perform(const Call& call) {
+    return Perform(call, [&](CallBudget& budget) { return Carry(call, budget); });
   }
-  // BrlInit and BrlSleep may open the display.
-  static DWORD DeadlineMs(MessageKind kind) {
-    return kind == MessageKind::kInit || kind == MessageKind::kSleep ? CallDeadline::kOpenMs
-                                                                     : CallDeadline::kCallMs;
-  }
-  int Defer(const DeferredCall& call);
-  int Expected(const DeferredCall& call);
-  static int Refuse(MessageKind kind);
-  // The calls kept, the oldest first, at most most of them; with cellsOnly,
-  // up to the first that may show a box.
-  static const int kAll = 0x7FFFFFFF;
-  void CarryDeferred(int most, bool cellsOnly);
-  int Carry(const DeferredCall& call, CallLimits& limits);
-  int Open(const char* settings, KeyCallback callback, CallLimits& limits);
-  int Close(CallLimits& limits);
-  int SendCells(MessageKind kind, const unsigned char* cells, int count, CallLimits& limits);
-  int SendPlain(MessageKind kind, CallLimits& limits);
-  int SetSleep(int flag, CallLimits& limits);
-  int Wake(CallLimits& limits);
+  int Expected(const Call& call);
+  // The kept calls made before the place given, or all of them up to the next
+  // call that waits for its turn.
+  void CarryKept(CallOrder::Place* before);
+  int Carry(const Call& call, CallBudget& budget);
+  int Open(const char* settings, KeyCallback callback, CallBudget& budget);
+  int Close(CallBudget& budget);
+  int SendCells(MessageKind kind, const unsigned char* cells, int count, CallBudget& budget);
+  int SendPlain(MessageKind kind, CallBudget& budget);
+  int SetSleep(int flag, CallBudget& budget);
+  int Wake(CallBudget& budget);
   int AnswerWithoutHelper(HelperKeeper::Reached reached, int result) const {
     return keeper.GivenUp() || reached == HelperKeeper::Reached::kFailed ? 0 : result;
   }
   int& LastResult(MessageKind kind);
 
-  CallGate gate;
+  CallOrder order;
   SessionState state;
-  DeferredCalls deferred;
-  HelperExchange exchange{gate, state};
-  HelperKeeper keeper{exchange, gate, state};
-  // The driver's last answers to BrlDisplay, BrlDisplayStatus, BrlClear and
-  // BrlRefresh: a deferred call's answer where no display is open and awake.
-  int lastResults[4] = {1, 1, 1, 0};
+  HelperExchange exchange{order, state};
+  HelperKeeper keeper{exchange, order, state};
+  // The driver's last answers to the calls kept as it would answer them: a
+  // kept call's answer where no display is open and awake.
+  struct Answer {
+    MessageKind kind;
+    int result;
+  } lastResults[4] = {{MessageKind::kDisplay, 1},
+                      {MessageKind::kDisplayStatus, 1},
+                      {MessageKind::kClear, 1},
+                      {MessageKind::kRefresh, 0}};
 };

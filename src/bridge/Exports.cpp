@@ -1,5 +1,5 @@
 // The eight functions a 64-bit host calls, each carried to the driver in the
-// helper process by the one bridge session, one call at a time (see CallGate).
+// helper process by the one bridge session, one call at a time (see CallOrder).
 #include "../../include/brlvelt.h"
 #include "../shared/log/LogSession.h"
 #include "BridgeSession.h"

@@ -19,16 +19,16 @@ bool HelperExchange::Attached() {
 
 // The count of exchanges is put back as it was, whatever a thread that died
 // in a nested one left.
-bool HelperExchange::Call(const Message& request, CallLimits& limits, int* result) {
+bool HelperExchange::Request(const Message& request, CallBudget& budget, int* result) {
   if (!helper.Running()) return false;
-  int was = open++;
+  int was = inProgress++;
   int generation = helper.Generation();
-  bool ok = Exchange(request, limits, result);
-  open = was;
+  bool ok = Exchange(request, budget, result);
+  inProgress = was;
   // A call made meanwhile replaced the helper: the new one is not this
   // exchange's to end.
   if (!ok && helper.Generation() != generation) return false;
-  if (!ok && Log::On()) LogFailure(request, limits.deadline);
+  if (!ok && Log::On()) LogFailure(request, budget);
   if (!ok) End();
   return ok;
 }
@@ -38,11 +38,9 @@ void HelperExchange::End() {
   helper.Stop(0);
 }
 
-void HelperExchange::Abandon(bool outermost) {
-  if (outermost) {
-    open = 0;
-    requests.Quiet(false);
-  }
+void HelperExchange::Abandon() {
+  inProgress = 0;
+  requests.Quiet(false);
   if (Log::On()) LogLine().Text("a host thread ended inside a call, the helper is ended");
   End();
 }
@@ -50,12 +48,12 @@ void HelperExchange::Abandon(bool outermost) {
 namespace {
 
 // What the driver may ask of the host's process during a request.
-bool Allowed(MessageKind request, MessageKind asked, int chords) {
+bool Allowed(const Message& request, MessageKind asked, int chords) {
   switch (asked) {
     case MessageKind::kChord:
-      return request == MessageKind::kTimer && chords <= DriverLimits::kMostChordsAPoll;
+      return request.Kind() == MessageKind::kTimer && chords <= DriverLimits::kMostChordsAPoll;
     case MessageKind::kMessageBox:
-      return request == MessageKind::kInit || request == MessageKind::kSleep;
+      return Call::MayShowBox(request);
     default:
       return true;
   }
@@ -63,21 +61,21 @@ bool Allowed(MessageKind request, MessageKind asked, int chords) {
 
 }  // namespace
 
-bool HelperExchange::Exchange(const Message& request, CallLimits& limits, int* result) {
+bool HelperExchange::Exchange(const Message& request, CallBudget& budget, int* result) {
   int generation = helper.Generation();
-  if (!helper.Pipe().Send(request, limits.deadline.At())) return false;
+  if (!helper.Pipe().Send(request, budget.Deadline())) return false;
   Message reply;
   HelperMessage decoded;
   int chords = 0;
-  while (helper.Pipe().Receive(&reply, limits.deadline.At()) && decoded.Decode(reply)) {
+  while (helper.Pipe().Receive(&reply, budget.Deadline()) && decoded.Decode(reply)) {
     if (decoded.kind == MessageKind::kResult) {
       *result = decoded.result;
       return true;
     }
     // A read that finds the message there succeeds past the deadline too.
-    if (GetTickCount64() >= limits.deadline.At()) return false;
+    if (budget.Late()) return false;
     chords += decoded.kind == MessageKind::kChord;
-    if (!Allowed(request.Kind(), decoded.kind, chords) || !Answer(decoded, limits, generation)) {
+    if (!Allowed(request, decoded.kind, chords) || !Answer(decoded, budget, generation)) {
       return false;
     }
   }
@@ -85,47 +83,41 @@ bool HelperExchange::Exchange(const Message& request, CallLimits& limits, int* r
 }
 
 // The helper waits while the host's callback or a box runs. A second box in
-// one call breaks the protocol: the driver never shows one. A host thread
-// that died in a call made from the callback leaves the helper in the middle
-// of it; a call the callback let in may have ended or replaced the helper.
-bool HelperExchange::Answer(const HelperMessage& message, CallLimits& limits, int generation) {
+// one call breaks the protocol: the driver never shows one. A call the
+// callback made may have ended or replaced the helper.
+bool HelperExchange::Answer(const HelperMessage& message, CallBudget& budget, int generation) {
   ULONGLONG since = GetTickCount64();
   int answer = 0;
   switch (message.kind) {
     case MessageKind::kChord:
       requests.RunCallback(message);
-      limits.deadline.Exclude(since);
-      if (gate.TakeAbandoned()) {
-        Abandon(false);
-        return false;
-      }
+      budget.Exclude(since);
       return helper.Generation() == generation && helper.Running() &&
-             Reply(MessageKind::kCallbackDone, 0, limits.deadline);
+             Reply(MessageKind::kCallbackDone, 0, budget);
     case MessageKind::kInput:
-      return requests.Inject(message, &answer) &&
-             Reply(MessageKind::kInputDone, answer, limits.deadline);
+      return requests.Inject(message, &answer) && Reply(MessageKind::kInputDone, answer, budget);
     case MessageKind::kMessageBox:
-      if (!limits.box.Take()) return false;
+      if (!budget.TakeBox()) return false;
       answer = requests.ShowBox(message);
-      limits.deadline.Exclude(since);
-      return Reply(MessageKind::kMessageBoxDone, answer, limits.deadline);
+      budget.Exclude(since);
+      return Reply(MessageKind::kMessageBoxDone, answer, budget);
     default:
       return false;
   }
 }
 
-bool HelperExchange::Reply(MessageKind kind, int value, const CallDeadline& deadline) {
+bool HelperExchange::Reply(MessageKind kind, int value, const CallBudget& budget) {
   Message reply(kind);
   reply.PutInt(value);
-  return helper.Pipe().Send(reply, deadline.At());
+  return helper.Pipe().Send(reply, budget.Deadline());
 }
 
 // Why a call ended its helper: its deadline, the helper gone, or a message the
 // protocol does not allow.
-void HelperExchange::LogFailure(const Message& request, const CallDeadline& deadline) {
+void HelperExchange::LogFailure(const Message& request, const CallBudget& budget) {
   LogLine line;
   line.Text("call ").Number(static_cast<long>(request.Kind())).Text(": ");
-  if (GetTickCount64() >= deadline.At()) {
+  if (budget.Late()) {
     line.Text("past its deadline");
   } else {
     line.Text(helper.Alive() ? "the helper broke the protocol" : "the helper ended");

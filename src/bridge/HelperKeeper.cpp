@@ -20,38 +20,38 @@ void HelperKeeper::Reset() {
   restarts.Reset();
 }
 
-HelperKeeper::Reached HelperKeeper::Reach(CallLimits& limits) {
-  return exchange.Attached() ? Reached::kHelper : Revive(limits);
+HelperKeeper::Reached HelperKeeper::Reach(CallBudget& budget) {
+  return exchange.Attached() ? Reached::kHelper : Revive(budget);
 }
 
 // Never inside an exchange: the helper it would replace is waiting for it.
-bool HelperKeeper::Launch(CallLimits& limits, bool report) {
-  if (exchange.Open() > 0) return false;
-  limits.deadline.Widen(CallDeadline::kStartMs);
+bool HelperKeeper::Launch(CallBudget& budget, bool report) {
+  if (exchange.InProgress() > 0) return false;
+  budget.Widen(Call::kStartMs);
   HelperProcess& helper = exchange.Helper();
   HelperProcess::Started started = helper.Start();
   if (started != HelperProcess::Started::kYes) {
     if (report && started == HelperProcess::Started::kCannotRun) {
-      Report(kCannotLoad, helper.Path(), kLoadCaption, limits);
+      Report(kCannotLoad, helper.Path(), kLoadCaption, budget);
     } else if (report) {
-      ReportNoAnswer(limits);
+      ReportNoAnswer(budget);
     }
     return false;
   }
-  if (!Greeted(limits, report)) return false;
+  if (!Greeted(budget, report)) return false;
   Message asleep(MessageKind::kSleep);
   asleep.PutInt(state.sleeping);
   int result = 0;
-  if (state.sleeping == 0 || exchange.Call(asleep, limits, &result)) return true;
-  if (report) ReportNoAnswer(limits);
+  if (state.sleeping == 0 || exchange.Request(asleep, budget, &result)) return true;
+  if (report) ReportNoAnswer(budget);
   return false;
 }
 
-bool HelperKeeper::Greeted(CallLimits& limits, bool report) {
+bool HelperKeeper::Greeted(CallBudget& budget, bool report) {
   HelperProcess& helper = exchange.Helper();
   Message first;
   HelperMessage decoded;
-  if (helper.Connect(limits.deadline.At()) && helper.Pipe().Receive(&first, limits.deadline.At()) &&
+  if (helper.Connect(budget.Deadline()) && helper.Pipe().Receive(&first, budget.Deadline()) &&
       decoded.Decode(first)) {
     if (decoded.kind == MessageKind::kReady) {
       if (Log::On()) LogLine().Text("helper ready, the driver loaded");
@@ -64,30 +64,30 @@ bool HelperKeeper::Greeted(CallLimits& limits, bool report) {
         file[0] = 0;
       }
       exchange.End();
-      if (report) Report(kCannotLoad, file, kLoadCaption, limits);
+      if (report) Report(kCannotLoad, file, kLoadCaption, budget);
       return false;
     }
   }
   if (Log::On()) LogLine().Text("helper did not greet");
   exchange.End();
-  if (report) ReportNoAnswer(limits);
+  if (report) ReportNoAnswer(budget);
   return false;
 }
 
-HelperKeeper::Reached HelperKeeper::Revive(CallLimits& limits) {
-  if (!state.session || state.sleeping || givenUp || exchange.Open() > 0) {
+HelperKeeper::Reached HelperKeeper::Revive(CallBudget& budget) {
+  if (!state.session || state.sleeping || givenUp || exchange.InProgress() > 0) {
     return Reached::kNoDisplay;
   }
   if (!restarts.Allow(GetTickCount64())) {
     if (Log::On()) LogLine().Text("helper lost too often: no more restarts until BrlInit");
     givenUp = true;
-    if (!seriesBoxed) ReportNoAnswer(limits);
+    if (!seriesBoxed) ReportNoAnswer(budget);
     return Reached::kFailed;
   }
   if (Log::On()) LogLine().Text("helper lost: restarting it to reopen the display");
   int shown = exchange.Requests().BoxesShown();
   exchange.Requests().Quiet(seriesBoxed);
-  Reached reached = Reopen(limits, false);
+  Reached reached = Reopen(budget, false);
   exchange.Requests().Quiet(false);
   seriesBoxed =
       reached != Reached::kHelper && (seriesBoxed || exchange.Requests().BoxesShown() != shown);
@@ -96,33 +96,33 @@ HelperKeeper::Reached HelperKeeper::Revive(CallLimits& limits) {
 
 // The display has no status cells to restore. The row is read once the display
 // is open: a nested call during a message box of the open may have changed it.
-HelperKeeper::Reached HelperKeeper::Reopen(CallLimits& limits, bool report) {
-  int opened = 0, shown = 0;
-  if (!Launch(limits, report) || !exchange.Call(state.InitRequest(), limits, &opened)) {
+HelperKeeper::Reached HelperKeeper::Reopen(CallBudget& budget, bool report) {
+  int initResult = 0, shown = 0;
+  if (!Launch(budget, report) || !exchange.Request(state.InitRequest(), budget, &initResult)) {
     return Reached::kFailed;
   }
-  if (opened == 0 || !SessionState::Plausible(opened)) {
+  if (initResult == 0 || !SessionState::Plausible(initResult)) {
     exchange.End();
-    return opened == 0 ? Reached::kNoDisplay : Reached::kFailed;
+    return initResult == 0 ? Reached::kNoDisplay : Reached::kFailed;
   }
   bool shownAgain =
-      exchange.Call(state.RowRequest(), limits, &shown) &&
-      (!state.RowBlank() || exchange.Call(Message(MessageKind::kRefresh), limits, &shown));
+      exchange.Request(state.RowRequest(), budget, &shown) &&
+      (!state.RowBlank() || exchange.Request(Message(MessageKind::kRefresh), budget, &shown));
   return shownAgain ? Reached::kHelper : Reached::kFailed;
 }
 
-void HelperKeeper::ReportNoAnswer(CallLimits& limits) {
-  Report(kNoAnswer, exchange.Helper().Path(), kNoAnswerCaption, limits);
+void HelperKeeper::ReportNoAnswer(CallBudget& budget) {
+  Report(kNoAnswer, exchange.Helper().Path(), kNoAnswerCaption, budget);
 }
 
 // The box is the host's own code: another call may come in nested while it is
 // up. A call that showed the driver's box shows none of its own.
 void HelperKeeper::Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption,
-                          CallLimits& limits) {
-  if (!limits.box.Take()) return;
+                          CallBudget& budget) {
+  if (!budget.TakeBox()) return;
   wchar_t message[HelperProcess::kPathSize + 64];
   swprintf(message, HelperProcess::kPathSize + 64, L"%ls%ls", text, file);
   if (Log::On()) LogLine().Text("box ").Quoted(message, HelperProcess::kPathSize + 64);
-  CallGate::Box box(gate);
+  CallOrder::HostCode box(order, true);
   MessageBoxW(nullptr, message, caption, MB_OK);
 }

@@ -7,8 +7,8 @@
 // limit, one saying the driver is lost until the next BrlInit.
 #pragma once
 
-#include "CallGate.h"
-#include "CallLimits.h"
+#include "CallBudget.h"
+#include "CallOrder.h"
 #include "HelperExchange.h"
 #include "RestartLimit.h"
 #include "SessionState.h"
@@ -19,31 +19,31 @@ class HelperKeeper {
   // answered as with no display open; or its restart failed (answered 0).
   enum class Reached { kHelper, kNoDisplay, kFailed };
 
-  HelperKeeper(HelperExchange& exchange, CallGate& gate, const SessionState& state)
-      : exchange(exchange), gate(gate), state(state) {}
+  HelperKeeper(HelperExchange& exchange, CallOrder& order, const SessionState& state)
+      : exchange(exchange), order(order), state(state) {}
 
   // A new BrlInit: restarts allowed again.
   void Reset();
   bool GivenUp() const { return givenUp; }
   // The running helper, or a restarted one in a session whose helper was lost.
-  Reached Reach(CallLimits& limits);
+  Reached Reach(CallBudget& budget);
   // Starts a helper and waits for it to load the driver, giving it the sleep
   // flag the driver had; when told to, says why it cannot.
-  bool Launch(CallLimits& limits, bool report);
+  bool Launch(CallBudget& budget, bool report);
   // Launches a helper that opens the display with the last settings and
   // callback, and shows the row again. kNoDisplay, with the helper ended, when the
   // driver could not open the display.
-  Reached Reopen(CallLimits& limits, bool report);
+  Reached Reopen(CallBudget& budget, bool report);
   // The box of a helper that failed, naming it.
-  void ReportNoAnswer(CallLimits& limits);
+  void ReportNoAnswer(CallBudget& budget);
 
  private:
-  bool Greeted(CallLimits& limits, bool report);
-  Reached Revive(CallLimits& limits);
-  void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption, CallLimits& limits);
+  bool Greeted(CallBudget& budget, bool report);
+  Reached Revive(CallBudget& budget);
+  void Report(const wchar_t* text, const wchar_t* file, const wchar_t* caption, CallBudget& budget);
 
   HelperExchange& exchange;
-  CallGate& gate;
+  CallOrder& order;
   const SessionState& state;
   RestartLimit restarts;
   bool givenUp = false;      // out of restarts until the next BrlInit

@@ -2,7 +2,7 @@
 
 void HelperRequests::RunCallback(const HelperMessage& chord) {
   if (!state.callback) return;
-  CallGate::Callback host(gate);
+  CallOrder::HostCode host(order, false);
   state.callback(chord.code, chord.param);
 }
 
@@ -30,7 +30,7 @@ bool HelperRequests::Inject(const HelperMessage& input, int* done) {
 
 int HelperRequests::ShowBox(const HelperMessage& box) {
   if (quiet) return IDOK;
-  CallGate::Box shown(gate);
+  CallOrder::HostCode shown(order, true);
   ++boxesShown;
   return MessageBoxA(nullptr, box.text, box.caption, box.boxType);
 }

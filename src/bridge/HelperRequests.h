@@ -1,17 +1,17 @@
 // What the helper asks of the host's process while it works on a request,
 // answered there: a chord runs the host's callback, keystrokes are injected
 // and noted while down, a box is shown. The callback and the box are the
-// host's own code, which may call in again (see CallGate).
+// host's own code, which may call in again (see CallOrder).
 #pragma once
 
-#include "CallGate.h"
+#include "CallOrder.h"
 #include "HelperMessage.h"
 #include "InjectedKeys.h"
 #include "SessionState.h"
 
 class HelperRequests {
  public:
-  HelperRequests(CallGate& gate, const SessionState& state) : gate(gate), state(state) {}
+  HelperRequests(CallOrder& order, const SessionState& state) : order(order), state(state) {}
   HelperRequests(const HelperRequests&) = delete;
   HelperRequests& operator=(const HelperRequests&) = delete;
 
@@ -30,7 +30,7 @@ class HelperRequests {
   int BoxesShown() const { return boxesShown; }
 
  private:
-  CallGate& gate;
+  CallOrder& order;
   const SessionState& state;
   InjectedKeys keys;
   bool quiet = false;

@@ -11,9 +11,9 @@ class SessionState {
  public:
   // Whether BrlInit's result can be the driver's: a cell count and a
   // status-cell count, each within the driver's row.
-  static bool Plausible(int opened) {
-    return (opened & ~0xFFFF) == 0 && (opened & 0xFF) <= DriverLimits::kCells &&
-           (opened >> 8) <= DriverLimits::kCells;
+  static bool Plausible(int initResult) {
+    return (initResult & ~0xFFFF) == 0 && (initResult & 0xFF) <= DriverLimits::kCells &&
+           (initResult >> 8) <= DriverLimits::kCells;
   }
   // Copies the row as the driver takes it: a shorter row blanks the rest; no
   // cells with a count keeps the row.
@@ -28,7 +28,7 @@ class SessionState {
   char settings[DriverLimits::kSettingsSize] = {};
   int sleeping = 0;
   bool session = false;  // a BrlInit succeeded, and no BrlTerminate since
-  int opened = 0;        // what the last BrlInit that succeeded answered
+  int initResult = 0;    // what the last BrlInit that succeeded answered
 
  private:
   unsigned char row[DriverLimits::kCells] = {};

@@ -6,7 +6,8 @@
 #   bridge-fake   a helper that breaks the protocol;
 #   bridge-missing no helper at all.
 add_wine_test(bridge_test BridgeTest.cpp)
-target_sources(bridge_test PRIVATE ${CMAKE_SOURCE_DIR}/src/bridge/helper/ImportPatch.cpp)
+target_sources(bridge_test PRIVATE ${CMAKE_SOURCE_DIR}/src/bridge/helper/ImportPatch.cpp
+                                   ${CMAKE_SOURCE_DIR}/src/bridge/Call.cpp)
 add_executable(fake_helper WIN32 FakeHelper.cpp)
 target_link_libraries(fake_helper PRIVATE channel)
 target_compile_options(fake_helper PRIVATE ${WARNINGS})
