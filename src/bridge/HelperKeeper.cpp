@@ -17,7 +17,7 @@ const wchar_t kNoAnswerCaption[] = L"Erreur";
 void HelperKeeper::Reset() {
   givenUp = false;
   seriesBoxed = false;
-  restarts.Reset();
+  restartCount = 0;
 }
 
 HelperKeeper::Reached HelperKeeper::Reach(CallBudget& budget) {
@@ -78,7 +78,7 @@ HelperKeeper::Reached HelperKeeper::Revive(CallBudget& budget) {
   if (!state.session || state.sleeping || givenUp || exchange.InProgress() > 0) {
     return Reached::kNoDisplay;
   }
-  if (!restarts.Allow(GetTickCount64())) {
+  if (!AllowRestart()) {
     if (Log::On()) LogLine().Text("helper lost too often: no more restarts until BrlInit");
     givenUp = true;
     if (!seriesBoxed) ReportNoAnswer(budget);
@@ -92,6 +92,17 @@ HelperKeeper::Reached HelperKeeper::Revive(CallBudget& budget) {
   seriesBoxed =
       reached != Reached::kHelper && (seriesBoxed || exchange.Requests().BoxesShown() != shown);
   return reached;
+}
+
+bool HelperKeeper::AllowRestart() {
+  ULONGLONG now = GetTickCount64();
+  if (restartCount == kMostRestarts) {
+    if (now - restarts[0] < kRestartWindowMs) return false;
+    for (int i = 1; i < kMostRestarts; ++i) restarts[i - 1] = restarts[i];
+    --restartCount;
+  }
+  restarts[restartCount++] = now;
+  return true;
 }
 
 // The display has no status cells to restore. The row is read once the display

@@ -12,7 +12,6 @@ class ThreadIdentity {
   bool operator==(const ThreadIdentity& other) const {
     return id == other.id && created == other.created;
   }
-  bool operator!=(const ThreadIdentity& other) const { return !(*this == other); }
   // Whether the thread has ended: no thread has its id, the thread with its id
   // was created at another time, or it has ended; not when it merely cannot
   // be opened.

@@ -1,6 +1,6 @@
 // The bridge as a 64-bit host sees it: brlvelt.dll beside this program, the
 // helper with the real driver and the simulated display in brlvelthost\ beside
-// it. Usage: bridge_test session|crash|missing|faulty|deadline; needs a
+// it. Usage: bridge_test session|order|crash|reusedid|missing|faulty|deadline; needs a
 // display (with-xvfb). faulty and deadline run against a fake helper that
 // breaks the protocol as the environment variable BRLVELT_FAKE_HELPER says.
 #include <string.h>
@@ -23,6 +23,8 @@
 namespace {
 
 const DWORD kCallMs = Call::Of(MessageKind::kDisplay).deadlineMs;
+// The exit code of a check that could not run here (ctest's SKIP_RETURN_CODE).
+const int kSkipped = 77;
 DriverModule bridge;
 std::vector<unsigned> chords;
 bool nestedCalls = false;
@@ -578,9 +580,10 @@ bool ShowUnderTheDeadIdWhenGiven() {
 }
 
 // A host thread that dies inside a call (in its callback) leaves no call in
-// progress behind, even once Windows gives its id to another thread: a lost
-// helper is restarted, and the driver reached at once.
-void AThreadDyingInACallLeavesNothing() {
+// progress behind, even once Windows gives its id to another thread (with
+// underItsId; false when Windows gave it to none): a lost helper is
+// restarted, and the driver reached at once.
+bool AThreadDyingInACallLeavesNothing(bool underItsId) {
   SimLog log("bridge-dies.log");
   WriteKeys("bridge-dies.txt", "0 3 0x03 5\n");
   CHECK_EQ(40, bridge.Init("keys=bridge-dies.txt;log=bridge-dies.log", DieInCallback));
@@ -593,17 +596,17 @@ void AThreadDyingInACallLeavesNothing() {
   EndTheHelper();
   log.Since();
   DWORD start = GetTickCount();
-  if (ShowUnderTheDeadIdWhenGiven()) {
+  bool reused = underItsId && ShowUnderTheDeadIdWhenGiven();
+  if (reused) {
     printf("  a thread with the dead thread's id got in after %lu ms\n", GetTickCount() - start);
     CHECK_EQ(1, Count(log.Since(), "Affichage 02"));
-  } else {
-    printf("  Windows gave the dead thread's id to none of 5000 threads\n");
   }
   const unsigned char row[1] = {0x01};
   CHECK_EQ(1, bridge.Display(row, 1));
   CHECK_EQ(1, Helpers().size());
   CHECK_EQ(1, Count(log.Since(), "Affichage 01"));
   bridge.Terminate();
+  return reused;
 }
 
 void AMissingHelperIsNamed() {
@@ -773,6 +776,257 @@ void AHandsWorkToB(bool box) {
   DestroyWindow(aWindow);
   bThread = nullptr;
   bridge.Terminate();
+}
+
+// One order. Host code on any thread can hand work to another with
+// SendMessage: a window whose WM_APP handler runs the action the message
+// carries.
+struct Handed {
+  int (*action)(int);
+  int value;
+  DWORD ms;  // how long the hand-off took
+  int result;
+};
+
+LRESULT CALLBACK RunHanded(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message != WM_APP) return DefWindowProcW(window, message, w, l);
+  Handed* handed = reinterpret_cast<Handed*>(l);
+  handed->result = handed->action(handed->value);
+  return 0;
+}
+
+HWND HandedWindow() {
+  WNDCLASSW type = {};
+  type.lpfnWndProc = RunHanded;
+  type.lpszClassName = L"BridgeHanded";
+  RegisterClassW(&type);
+  return CreateWindowW(L"BridgeHanded", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                       nullptr);
+}
+
+void Hand(HWND window, Handed* handed) {
+  DWORD start = GetTickCount();
+  DWORD_PTR ignored = 0;
+  if (!SendMessageTimeoutW(window, WM_APP, 0, reinterpret_cast<LPARAM>(handed), SMTO_NORMAL, 15000,
+                           &ignored)) {
+    handed->result = -1;
+  }
+  handed->ms = GetTickCount() - start;
+}
+
+// The host's UI thread: handles what other threads hand it until told to end.
+HWND uiWindow = nullptr;
+
+DWORD WINAPI UiLoop(void* ready) {
+  uiWindow = HandedWindow();
+  SetEvent(ready);
+  for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;) DispatchMessageW(&m);
+  DestroyWindow(uiWindow);
+  return 0;
+}
+
+HANDLE StartUi() {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE ui = CreateThread(nullptr, 0, UiLoop, ready, 0, nullptr);
+  WaitForSingleObject(ready, 5000);
+  CloseHandle(ready);
+  return ui;
+}
+
+void EndUi(HANDLE ui) {
+  PostThreadMessageW(GetThreadId(ui), WM_QUIT, 0, 0);
+  CHECK(WaitForSingleObject(ui, 10000) == WAIT_OBJECT_0);
+  CloseHandle(ui);
+}
+
+int ShowRow(int first) {
+  const unsigned char row[1] = {static_cast<unsigned char>(first)};
+  return bridge.Display(row, 1);
+}
+
+DWORD WINAPI ShowRowOnThread(void* first) {
+  return static_cast<DWORD>(ShowRow(static_cast<int>(reinterpret_cast<INT_PTR>(first))));
+}
+
+// Waits until a helper restarted by a call runs: that call is then in it.
+void UntilRestarting() {
+  for (int i = 0; i < 2500 && Helpers().empty(); ++i) Sleep(2);
+}
+
+// Sends the host's thread its work once a call of the host restarts the helper.
+struct Later {
+  HWND window;
+  Handed handed;
+};
+
+DWORD WINAPI HandLater(void* later) {
+  UntilRestarting();
+  Sleep(20);
+  Hand(static_cast<Later*>(later)->window, &static_cast<Later*>(later)->handed);
+  return 0;
+}
+
+// Thread T restarts the lost helper, which takes a while. Meanwhile the host's
+// thread shows row 1 and waits its turn, and a message handled while it waits
+// shows row 2: row 2 reaches the display after row 1.
+void AWaitingThreadsHandlerGoesAfterIt(HWND window) {
+  SimLog log("bridge-order.log");
+  CHECK_EQ(40, bridge.Init("log=bridge-order.log", OnChord));
+  EndTheHelper();
+  HANDLE t = CreateThread(nullptr, 0, ShowRowOnThread, reinterpret_cast<void*>(0x10), 0, nullptr);
+  UntilRestarting();
+  Later later = {window, {ShowRow, 2, 0, 0}};
+  HANDLE sender = CreateThread(nullptr, 0, HandLater, &later, 0, nullptr);
+  DWORD start = GetTickCount();
+  CHECK_EQ(1, ShowRow(1));
+  DWORD waited = GetTickCount() - start;
+  for (HANDLE h : {t, sender}) {
+    CHECK(WaitForSingleObject(h, 10000) == WAIT_OBJECT_0);
+    CloseHandle(h);
+  }
+  std::vector<int> rows = RowsShown(log.Since());
+  printf("  row 1 waited %lu ms for another thread's restart; last row shown %d\n", waited,
+         rows.empty() ? -1 : rows.back());
+  CHECK(waited >= 30);
+  CHECK_EQ(1, later.handed.result);
+  CHECK(rows.size() >= 2 && rows[rows.size() - 2] == 1 && rows.back() == 2);
+  bridge.Terminate();
+}
+
+// On the host's thread, handled while its BrlTimer restarts the helper: rows
+// 0x11 and 0x12 with a sleep between them, all kept.
+int RowSleepRow(int) {
+  return ShowRow(0x11) + bridge.Sleep(1) + ShowRow(0x12);
+}
+
+Handed handedByCallback;
+
+int __stdcall HandToUi(int, int) {
+  Hand(uiWindow, &handedByCallback);
+  return 0;
+}
+
+// A chord handed to the UI thread, which shows a row (0x13) while the host's
+// thread had kept a row, a sleep and a row from a message handled earlier in
+// the same call: after waking, the display shows 0x13, the host's latest.
+void AHandedRowGoesAfterKeptSleep(HWND window) {
+  SimLog log("bridge-kept.log");
+  WriteKeys("bridge-kept.txt", "0 3 0x03 5\n");
+  CHECK_EQ(40, bridge.Init("log=bridge-kept.log;keys=bridge-kept.txt", HandToUi));
+  EndTheHelper();
+  handedByCallback = {ShowRow, 0x13, 0, 0};
+  Later later = {window, {RowSleepRow, 0, 0, 0}};
+  HANDLE sender = CreateThread(nullptr, 0, HandLater, &later, 0, nullptr);
+  Timer();
+  CHECK(WaitForSingleObject(sender, 10000) == WAIT_OBJECT_0);
+  CloseHandle(sender);
+  CHECK_EQ(3, later.handed.result);
+  CHECK_EQ(1, handedByCallback.result);
+  CHECK_EQ(1, bridge.Sleep(0));
+  std::vector<int> rows = RowsShown(log.Since());
+  printf("  after a kept sleep and a handed row, the wake shows %d\n",
+         rows.empty() ? -1 : rows.back());
+  CHECK(!rows.empty() && rows.back() == 0x13);
+  bridge.Terminate();
+}
+
+// "Braille off" handed to the UI thread: the hand-off returns at once with
+// BrlSleep's 1, and the row is blanked and the display closed by the end of
+// the call.
+void AHandedSleepClosesTheDisplay() {
+  SimLog log("bridge-off.log");
+  WriteKeys("bridge-off.txt", "0 3 0x03 5\n");
+  CHECK_EQ(40, bridge.Init("log=bridge-off.log;keys=bridge-off.txt", HandToUi));
+  CHECK_EQ(1, ShowRow(0x21));
+  handedByCallback = {[](int flag) { return bridge.Sleep(flag); }, 1, 0, 0};
+  Timer();
+  std::string seen = log.Since();
+  printf("  a handed BrlSleep(1) returned %d after %lu ms\n", handedByCallback.result,
+         handedByCallback.ms);
+  CHECK_EQ(1, handedByCallback.result);
+  CHECK(handedByCallback.ms <= 250);
+  CHECK(seen.find("Affichage 0000") != std::string::npos &&
+        seen.find("Fermeture") != std::string::npos);
+  CHECK_EQ(1, bridge.Sleep(0));
+  bridge.Terminate();
+}
+
+// 40 rows handed to the UI thread while the callback runs are kept, 32 at
+// most: each answers 1, and the newest row is shown last.
+int __stdcall HandManyRows(int, int) {
+  for (int i = 1; i <= 40; ++i) {
+    Handed handed = {ShowRow, i, 0, 0};
+    Hand(uiWindow, &handed);
+    handedByCallback.result += handed.result;
+  }
+  return 0;
+}
+
+void KeptRowsKeepTheNewest() {
+  SimLog log("bridge-many.log");
+  WriteKeys("bridge-many.txt", "0 3 0x03 5\n");
+  CHECK_EQ(40, bridge.Init("log=bridge-many.log;keys=bridge-many.txt", HandManyRows));
+  handedByCallback.result = 0;
+  Timer();
+  std::vector<int> rows = RowsShown(log.Since());
+  CHECK_EQ(40, handedByCallback.result);
+  CHECK(!rows.empty() && rows.back() == 40 && std::is_sorted(rows.begin(), rows.end()));
+  bridge.Terminate();
+}
+
+// A's callback starts B polling and returns after 200 ms; B's own callback
+// then takes 5 s. A's BrlTimer returns once its callback has, and A's next
+// BrlTimer, while B's callback runs, at once.
+volatile LONG bInCallback = 0;
+
+int __stdcall SlowOnB(int, int);
+
+DWORD WINAPI PollUntilChord(void*) {
+  for (int i = 0; i < 150 && !bInCallback; ++i) {
+    bridge.Timer();
+    Sleep(20);
+  }
+  return 0;
+}
+
+HANDLE poller = nullptr;
+
+int __stdcall SlowOnB(int, int) {
+  if (GetCurrentThreadId() == hostThread) {
+    poller = CreateThread(nullptr, 0, PollUntilChord, nullptr, 0, nullptr);
+    Sleep(200);
+  } else {
+    InterlockedExchange(&bInCallback, 1);
+    Sleep(5000);
+  }
+  return 0;
+}
+
+void AnotherThreadsCallbackHoldsNoCall() {
+  WriteKeys("bridge-slow.txt", "0 3 0x03 5\n100 3 0x03 6\n");
+  CHECK_EQ(40, bridge.Init("keys=bridge-slow.txt", SlowOnB));
+  int result = 1;
+  DWORD own = TimedTimer(&result);
+  for (int i = 0; i < 200 && !bInCallback; ++i) Sleep(10);
+  CHECK(bInCallback);
+  DWORD next = TimedTimer(&result);
+  printf("  A's BrlTimer took %lu ms (its callback 200 ms), the next %lu ms\n", own, next);
+  CHECK(own < 1000 && next < 100);
+  CHECK(WaitForSingleObject(poller, 10000) == WAIT_OBJECT_0);
+  CloseHandle(poller);
+  bridge.Terminate();
+}
+
+void OneOrder() {
+  HWND window = HandedWindow();
+  HANDLE ui = StartUi();
+  AWaitingThreadsHandlerGoesAfterIt(window);
+  AHandedRowGoesAfterKeptSleep(window);
+  AHandedSleepClosesTheDisplay();
+  KeptRowsKeepTheNewest();
+  EndUi(ui);
+  DestroyWindow(window);
+  AnotherThreadsCallbackHoldsNoCall();
 }
 
 // The styles the bridge shows a box with (Wine gives an MB_TOPMOST box no
@@ -948,10 +1202,16 @@ int main(int argc, char** argv) {
     AHandsWorkToB(false);
     AHandsWorkToB(true);
     UnloadRunsNoHostCode();
+  } else if (strcmp(mode, "order") == 0) {
+    OneOrder();
   } else if (strcmp(mode, "crash") == 0) {
     ASessionOutlivesItsHelper();
     AFailedReopenIsAFailedRestart();
-    AThreadDyingInACallLeavesNothing();
+    AThreadDyingInACallLeavesNothing(false);
+  } else if (strcmp(mode, "reusedid") == 0 && !AThreadDyingInACallLeavesNothing(true)) {
+    bridge.Unload();
+    printf("skipped: Windows gave the dead thread's id to none of 5000 threads\n");
+    return kSkipped;
   } else if (strcmp(mode, "missing") == 0) {
     RefusedSettingsStartNothing();
     AMissingHelperIsNamed();
