@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../../src/driver/model/VeltDisplay.h"
+#include "FakeFiles.h"
 #include "FakeVelt.h"
 
 using Calls = std::vector<std::string>;
@@ -290,6 +293,218 @@ TEST_F(HeldKeysTest, KeysPressedAfterACallbackClosedTheDisplayAreReleasedWithThe
   display.Poll();
   EXPECT_EQ(Join({"keybd_event(10,2A,0,0)", "keybd_event(41,1E,0,0)"}, kShiftAReleased),
             fake::Calls({"keybd_event"}));
+}
+
+}  // namespace
+
+// Watching the display. The host polls every 50 ms and shows one row; the
+// display answers as each case says; time is the stand-in's tick counter, set
+// by the test before each poll.
+
+namespace {
+
+const DWORD kOpenedAt = 100000;
+const unsigned char kRow[] = {0x3F, 0x07};
+const unsigned char kNewRow[] = {0x11};
+
+class WatchTest : public HeldKeysTest {
+ protected:
+  void SetUp() override {
+    HeldKeysTest::SetUp();
+    fake::win().lastTick = kOpenedAt;
+  }
+  void OpenWithRow() {
+    Open();
+    display.Display(kRow, 2);
+    fakevelt::library().shown.clear();
+    fakevelt::library().shownAt.clear();
+    fakevelt::library().askedAt.clear();
+  }
+  // Polls every 50 ms up to ms after the display opened; before each poll,
+  // before(t) sets what the display does at that time.
+  void PollUntil(DWORD ms, void (*before)(DWORD) = nullptr) {
+    for (; at <= ms; at += 50) {
+      if (before) before(at);
+      fake::win().lastTick = std::max(fake::win().lastTick, kOpenedAt + at);
+      display.Poll();
+    }
+  }
+  // Times in ms after the display opened, as the poll they came in.
+  static std::vector<DWORD> Since(const std::vector<DWORD>& ticks) {
+    std::vector<DWORD> times;
+    for (DWORD tick : ticks) times.push_back((tick - kOpenedAt) / 50 * 50);
+    return times;
+  }
+  static std::vector<DWORD> Gaps(const std::vector<DWORD>& ticks) {
+    std::vector<DWORD> gaps;
+    for (size_t i = 1; i < ticks.size(); ++i) gaps.push_back(ticks[i] - ticks[i - 1]);
+    return gaps;
+  }
+  // When the display last showed the row, in ms after it opened; 0 for never.
+  static DWORD RowShownAt(const unsigned char* row, size_t length) {
+    const fakevelt::Library& velt = fakevelt::library();
+    for (size_t i = velt.shown.size(); i-- > 0;) {
+      if (velt.shown[i].compare(0, length, reinterpret_cast<const char*>(row), length) == 0) {
+        return (velt.shownAt[i] - kOpenedAt) / 50 * 50;
+      }
+    }
+    return 0;
+  }
+  DWORD at = 50;
+};
+
+TEST_F(WatchTest, AQuietDisplayIsAskedTwiceASecondAndKeysAreNeverHeldUp) {
+  OpenWithRow();
+  PollUntil(3000);
+  EXPECT_EQ((std::vector<DWORD>{500, 1000, 1500, 2000, 2500, 3000}),
+            Since(fakevelt::library().askedAt));
+  EXPECT_TRUE(fakevelt::library().shown.empty()) << "a display that stays on gets no row again";
+
+  fakevelt::library().askedAt.clear();
+  for (int i = 0; i < 60; ++i) fakevelt::library().events.push_back({3, 0x03, 9});
+  PollUntil(6000);
+  EXPECT_TRUE(fakevelt::library().askedAt.empty()) << "polls that take keys do not ask";
+  EXPECT_EQ(60u, chords.size());
+}
+
+struct Outage {
+  const char* name;
+  int answer;      // LongueurBarette meanwhile: -1 switched off, 0 unplugged
+  DWORD from, to;  // ms after the display opened
+  DWORD rowBackWithin;
+  int freshStarts;  // Initialisations after BrlInit's
+};
+
+const Outage kOutages[] = {
+    {"switched off for 1.5 s", -1, 1000, 2500, 1000, 0},
+    {"unplugged for 3 s", 0, 1000, 4000, 6000, 2},
+    {"unplugged for 0.3 s", 0, 1000, 1300, 6000, 1},
+};
+
+const Outage* outage = nullptr;
+
+// The display as the case says; while unplugged Initialisation fails, and once
+// plugged in again it answers only after a fresh Initialisation.
+void Play(DWORD t) {
+  fakevelt::Library& velt = fakevelt::library();
+  bool out = t >= outage->from && t < outage->to;
+  if (t == outage->to && outage->answer == 0) velt.awaitingInitialisation = true;
+  velt.cellCount = out ? outage->answer : 40;
+  velt.initialisationResult = out && outage->answer == 0 ? 0 : 1;
+}
+
+TEST_F(WatchTest, AfterAnOutageTheRowComesBackAndNoKeyStaysDown) {
+  for (const Outage& c : kOutages) {
+    display.Terminate();
+    SetUp();
+    at = 50;
+    outage = &c;
+    OpenWithRow();
+    HoldKeys();
+    fakevelt::library().events = {{3, 0x02, 1}};
+    PollUntil(c.from + 500, Play);
+    EXPECT_EQ(Join(kShiftAReleased, {"keybd_event(11,1D,2,0)"}), fake::Calls({"keybd_event"}))
+        << c.name << ": let go at once";
+    PollUntil(c.to - 50, Play);
+    EXPECT_EQ(1, display.Display(kNewRow, 1)) << c.name << ": the host's calls answer as before";
+    PollUntil(c.to + c.rowBackWithin, Play);
+    DWORD back = RowShownAt(kNewRow, 1);
+    EXPECT_GE(back, c.to) << c.name;
+    EXPECT_LE(back, c.to + c.rowBackWithin) << c.name;
+    EXPECT_EQ(c.freshStarts, fakevelt::library().initialisations - 1) << c.name;
+    EXPECT_TRUE(fake::Calls({"MessageBoxA"}).empty()) << c.name;
+
+    chords.clear();
+    fakevelt::library().events = {{3, 0x02, 2}, {3, 0x01, 2}};
+    PollUntil(at + 100, Play);
+    EXPECT_EQ((std::vector<std::pair<unsigned, int>>{{0x80000002u, 0}}), chords)
+        << c.name << ": key 1, held as the display left, is in no chord";
+  }
+}
+
+void Unplugged(DWORD t) {
+  fakevelt::library().cellCount = t < 1000 ? 40 : 0;
+  fakevelt::library().initialisationResult = 0;
+}
+
+TEST_F(WatchTest, ALibraryThatNeverAnswersIsStartedAfreshLessAndLessOften) {
+  OpenWithRow();
+  PollUntil(300000, Unplugged);
+  std::vector<DWORD> starts = Since(fakevelt::library().initialisedAt);
+  ASSERT_GE(starts.size(), 2u);
+  EXPECT_EQ(3000u, starts[1]) << "2 s after the first answer of 0";
+  std::vector<DWORD> gaps = Gaps(starts);
+  for (size_t i = 1; i < gaps.size(); ++i) {
+    EXPECT_GE(gaps[i], starts[i] < 61000 ? 3000u : 30000u)
+        << "before the start at " << starts[i + 1];
+  }
+  EXPECT_LE(std::count_if(starts.begin(), starts.end(), [](DWORD t) { return t > 61000; }), 8);
+  EXPECT_TRUE(fake::Calls({"MessageBoxA"}).empty());
+}
+
+TEST_F(WatchTest, AFreshStartOverASecondIsTheLastButSleepStillWakes) {
+  OpenWithRow();
+  fakevelt::library().initialisationMs = 1200;
+  PollUntil(20000, Unplugged);
+  EXPECT_EQ(2, fakevelt::library().initialisations) << "BrlInit's, and one fresh start";
+  fakevelt::library().initialisationMs = 0;
+  fakevelt::library().initialisationResult = 1;
+  fakevelt::library().cellCount = 40;
+  display.Sleep(1);
+  display.Sleep(0);
+  EXPECT_EQ(3, fakevelt::library().initialisations);
+  EXPECT_NE(0u, RowShownAt(kRow, 2));
+}
+
+TEST_F(WatchTest, SlowAnswersAreAskedForLessOftenUpTo8s) {
+  OpenWithRow();
+  fakevelt::library().askMs = 60;
+  PollUntil(40000);
+  std::vector<DWORD> gaps = Gaps(fakevelt::library().askedAt);
+  ASSERT_GE(gaps.size(), 6u);
+  const DWORD expected[] = {1000, 2000, 4000, 8000, 8000, 8000};
+  for (size_t i = 0; i < 6; ++i) EXPECT_NEAR(expected[i], gaps[i], 50) << "ask " << i + 2;
+}
+
+TEST_F(WatchTest, APauseOfThePcSendsTheRowAgain) {
+  OpenWithRow();
+  PollUntil(1000);
+  at = 5950;
+  PollUntil(5950);
+  EXPECT_EQ(0u, RowShownAt(kRow, 2)) << "4.95 s between polls is no pause";
+  at = 11000;
+  PollUntil(11000);
+  EXPECT_EQ(11000u, Since(fakevelt::library().askedAt).back()) << "asked at once";
+  EXPECT_NE(0u, RowShownAt(kRow, 2));
+}
+
+TEST_F(WatchTest, NoAskWithTheWatchOffAsleepOrClosed) {
+  fake::files().environment[L"BRLVELT_WATCH"] = L"0";
+  OpenWithRow();
+  PollUntil(2000);
+  display.Terminate();
+  fake::files().environment.clear();
+  ASSERT_EQ(1, display.Initialize("x", nullptr));
+  display.Sleep(1);
+  PollUntil(4000);
+  display.Sleep(0);
+  display.Terminate();
+  PollUntil(6000);
+  EXPECT_EQ(1u, fakevelt::library().askedAt.size()) << "the second BrlInit's ask only";
+}
+
+TEST_F(WatchTest, AnswersThatFlapSendTheRowAtMostOnceAnAsk) {
+  OpenWithRow();
+  HoldKeys();
+  PollUntil(10000, [](DWORD) {
+    fakevelt::Library& velt = fakevelt::library();
+    const int answers[] = {-1, 100000, 0, 40, -100000, 129};
+    velt.cellCount = answers[velt.askedAt.size() % 6];
+  });
+  EXPECT_LE(fakevelt::library().shown.size(), fakevelt::library().askedAt.size() / 2 + 1);
+  EXPECT_NE(0u, fakevelt::library().shown.size());
+  EXPECT_TRUE(fake::Calls({"MessageBoxA"}).empty());
+  EXPECT_EQ(Join(kShiftAReleased, {"keybd_event(11,1D,2,0)"}), fake::Calls({"keybd_event"}));
 }
 
 }  // namespace
