@@ -31,6 +31,11 @@ const unsigned char kRow[2] = {0x3F, 0x07};
 const char kRowShown[] = "Affichage 3F07";
 const DWORD kNever = 0xFFFFFFFF;
 
+// From one time to a later one, for printing; -1 where either never came.
+inline long Between(DWORD from, DWORD to) {
+  return from == kNever || to == kNever ? -1 : static_cast<long>(to - from);
+}
+
 // The simulated display's log as the host polled: each poll's lines with the
 // time, in ms after the first poll, at which the host had read them.
 class Timeline {
@@ -109,7 +114,8 @@ inline void UnplugAndPlugIn(DriverModule& driver, const char* logName) {
   DWORD out = timeline.When("unplugged");
   DWORD in = out + 3000;
   DWORD back = timeline.When(kRowShown, in);
-  printf("  unplugged for 3 s: row back %lu ms after plugging in\n", back - in);
+  printf("  unplugged for 3 s (-1: never): row back %ld ms after plugging in\n",
+         Between(out == kNever ? kNever : in, back));
   CHECK(out != kNever && back != kNever && back - in <= 6000);
   CHECK(timeline.When("plugged in", in) != kNever);
   CHECK(MessageBoxWatcher::seen().empty());
