@@ -260,7 +260,7 @@ TEST_F(BrailleDisplayTest, PollFeedsEveryByteReadInOrder) {
   Open();
   fake::win().reads = {{true, "\x01\x02"}, {true, "\x41"}};
   fake::win().ticks = {7, 7, 8};
-  EXPECT_EQ(0, display.Poll());
+  EXPECT_EQ(3, display.Poll()) << "the bytes read";
   EXPECT_EQ((Calls{"GetTickCount()", "ReadFile(44,80)", "GetTickCount()", "ReadFile(44,78)",
                    "GetTickCount()", "Byte(1)", "Byte(2)", "Byte(41)"}),
             Recorded());

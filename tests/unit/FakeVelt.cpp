@@ -14,6 +14,9 @@ namespace {
 int WINAPI Initialisation(const char* settings) {
   fake::Record("Initialisation(\"" + std::string(settings) + "\")");
   ++library().initialisations;
+  library().initialisedAt.push_back(fake::win().lastTick);
+  fake::win().lastTick += library().initialisationMs;
+  if (library().initialisationResult) library().awaitingInitialisation = false;
   return library().initialisationResult;
 }
 
@@ -36,12 +39,15 @@ int WINAPI LectureClavier(unsigned char* code, unsigned char* flags) {
 int WINAPI Affichage(const unsigned char* cells) {
   fake::Record("Affichage()");
   library().shown.push_back(std::string(reinterpret_cast<const char*>(cells), 128));
+  library().shownAt.push_back(fake::win().lastTick);
   return 1;
 }
 
 int WINAPI LongueurBarette() {
   fake::Record("LongueurBarette()");
-  return library().cellCount;
+  library().askedAt.push_back(fake::win().lastTick);
+  fake::win().lastTick += library().askMs;
+  return library().awaitingInitialisation ? 0 : library().cellCount;
 }
 
 }  // namespace

@@ -24,6 +24,15 @@ struct Library {
   std::vector<std::string> shown;  // the 128 bytes of every Affichage
   int initialisations = 0;         // calls, successful or not
   int fermetures = 0;
+  // A cable plugged in again: LongueurBarette answers 0 until an Initialisation succeeds.
+  bool awaitingInitialisation = false;
+  // How long LongueurBarette and Initialisation take, on the stand-in's tick counter.
+  DWORD askMs = 0;
+  DWORD initialisationMs = 0;
+  // The tick counter as each call began.
+  std::vector<DWORD> askedAt;
+  std::vector<DWORD> initialisedAt;
+  std::vector<DWORD> shownAt;
 };
 
 Library& library();

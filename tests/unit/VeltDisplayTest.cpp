@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../../src/driver/model/VeltDisplay.h"
+#include "FakeFiles.h"
 #include "FakeVelt.h"
 
 using Calls = std::vector<std::string>;
@@ -290,6 +293,185 @@ TEST_F(HeldKeysTest, KeysPressedAfterACallbackClosedTheDisplayAreReleasedWithThe
   display.Poll();
   EXPECT_EQ(Join({"keybd_event(10,2A,0,0)", "keybd_event(41,1E,0,0)"}, kShiftAReleased),
             fake::Calls({"keybd_event"}));
+}
+
+}  // namespace
+
+// Watching the display. The host polls every 50 ms and shows one row; the
+// display answers as each case says; time is the stand-in's tick counter, set
+// by the test before each poll. Times are in ms after BrlInit, to 0.1 s: an
+// interval ends at the first poll after it.
+
+namespace {
+
+const DWORD kOpenedAt = 100000;
+const unsigned char kRow[] = {0x3F, 0x07};
+
+class WatchTest : public HeldKeysTest {
+ protected:
+  void OpenWithRow() {
+    display.Terminate();
+    SetUp();
+    at = 50;
+    fake::win().lastTick = kOpenedAt;
+    Open();
+    display.Display(kRow, 2);
+    fakevelt::library() = fakevelt::Library();
+  }
+  // Before each poll, before(t) sets what the display does at that time.
+  void PollUntil(DWORD ms, void (*before)(DWORD) = nullptr) {
+    for (; at <= ms; at += 50) {
+      if (before) before(at);
+      fake::win().lastTick = std::max(fake::win().lastTick, kOpenedAt + at);
+      display.Poll();
+    }
+  }
+  static std::vector<DWORD> Times(const std::vector<DWORD>& ticks) {
+    std::vector<DWORD> times;
+    for (DWORD tick : ticks) times.push_back((tick - kOpenedAt) / 100 * 100);
+    return times;
+  }
+  // When the display last showed a row starting with cell; 0 for never.
+  static DWORD ShownAt(unsigned char cell) {
+    const fakevelt::Library& velt = fakevelt::library();
+    for (size_t i = velt.shown.size(); i-- > 0;) {
+      if (velt.shown[i][0] == static_cast<char>(cell)) return Times(velt.shownAt)[i];
+    }
+    return 0;
+  }
+  DWORD at = 50;
+};
+
+TEST_F(WatchTest, AQuietDisplayIsAskedTwiceASecondAndKeysNeverWait) {
+  OpenWithRow();
+  PollUntil(3000);
+  EXPECT_EQ((std::vector<DWORD>{500, 1000, 1500, 2000, 2500, 3000}),
+            Times(fakevelt::library().askedAt));
+  EXPECT_TRUE(fakevelt::library().shown.empty()) << "a display that stays on gets no row again";
+  for (int i = 0; i < 60; ++i) fakevelt::library().events.push_back({3, 0x03, 9});
+  PollUntil(6000);
+  EXPECT_EQ(6u, fakevelt::library().askedAt.size()) << "polls that take keys do not ask";
+}
+
+struct Outage {
+  const char* name;
+  int answer;      // LongueurBarette meanwhile: -1 switched off, 0 unplugged
+  DWORD from, to;  // the display away
+  DWORD backBy;    // the row shown again by then
+  int freshStarts;
+};
+
+const Outage kOutages[] = {
+    {"switched off for 1.5 s", -1, 1000, 2500, 2500, 0},
+    {"unplugged for 3 s", 0, 1000, 4000, 6000, 2},
+    {"unplugged for 0.3 s", 0, 1000, 1300, 3000, 1},
+};
+
+const Outage* outage = nullptr;
+
+// While unplugged Initialisation fails; plugged in again, the display answers
+// only after a fresh Initialisation.
+void Play(DWORD t) {
+  fakevelt::Library& velt = fakevelt::library();
+  bool away = t >= outage->from && t < outage->to;
+  if (t == outage->to && outage->answer == 0) velt.awaitingInitialisation = true;
+  velt.cellCount = away ? outage->answer : 40;
+  velt.initialisationResult = away && outage->answer == 0 ? 0 : 1;
+}
+
+TEST_F(WatchTest, AfterAnOutageTheRowComesBackAndNoKeyStaysDown) {
+  const unsigned char newRow[] = {0x11};
+  for (const Outage& c : kOutages) {
+    OpenWithRow();
+    outage = &c;
+    HoldKeys();
+    fakevelt::library().events = {{3, 0x02, 1}};
+    PollUntil(c.from + 500, Play);
+    EXPECT_EQ(Join(kShiftAReleased, {"keybd_event(11,1D,2,0)"}), fake::Calls({"keybd_event"}))
+        << c.name << ": let go at once";
+    PollUntil(c.to - 50, Play);
+    EXPECT_EQ(1, display.Display(newRow, 1)) << c.name << ": the host's calls answer as before";
+    PollUntil(c.backBy + 500, Play);
+    EXPECT_EQ(c.backBy, ShownAt(0x11)) << c.name;
+    EXPECT_EQ(c.freshStarts, fakevelt::library().initialisations) << c.name;
+    EXPECT_TRUE(fake::Calls({"MessageBoxA"}).empty()) << c.name;
+    chords.clear();
+    fakevelt::library().events = {{3, 0x02, 2}, {3, 0x01, 2}};
+    PollUntil(at + 100, Play);
+    EXPECT_EQ((std::vector<std::pair<unsigned, int>>{{0x80000002u, 0}}), chords)
+        << c.name << ": key 1, held as the display left, is in no chord";
+  }
+}
+
+void Unplugged(DWORD t) {
+  fakevelt::library().cellCount = t < 1000 ? 40 : 0;
+  fakevelt::library().initialisationResult = 0;
+}
+
+TEST_F(WatchTest, FreshStartsComeLessOftenAndEndOnceOneIsSlow) {
+  OpenWithRow();
+  PollUntil(300100, Unplugged);
+  std::vector<DWORD> starts = Times(fakevelt::library().initialisedAt);
+  std::vector<DWORD> expected;
+  for (DWORD t = 3000; t <= 60000; t += 3000) expected.push_back(t);
+  for (DWORD t = 90000; t <= 300000; t += 30000) expected.push_back(t);
+  EXPECT_EQ(expected, starts) << "2 s after the first 0, every 3 s, after a minute every 30 s";
+
+  OpenWithRow();
+  fakevelt::library().initialisationMs = 1200;
+  PollUntil(20000, Unplugged);
+  EXPECT_EQ(1, fakevelt::library().initialisations) << "none after one over a second";
+  fakevelt::library().initialisationResult = 1;
+  display.Sleep(1);
+  display.Sleep(0);
+  EXPECT_NE(0u, ShownAt(kRow[0])) << "a wake still opens the display";
+  EXPECT_TRUE(fake::Calls({"MessageBoxA"}).empty());
+}
+
+TEST_F(WatchTest, SlowAnswersAreAskedForLessOftenUpTo8s) {
+  OpenWithRow();
+  fakevelt::library().askMs = 60;
+  PollUntil(40000);
+  EXPECT_EQ((std::vector<DWORD>{500, 1500, 3500, 7500, 15500, 23500, 31500, 39500}),
+            Times(fakevelt::library().askedAt));
+}
+
+TEST_F(WatchTest, APauseOfThePcSendsTheRowAgain) {
+  OpenWithRow();
+  PollUntil(1000);
+  at = 5950;
+  PollUntil(5950);
+  EXPECT_EQ(0u, ShownAt(kRow[0])) << "4.95 s between polls is no pause";
+  at = 11000;
+  PollUntil(11000);
+  EXPECT_EQ(11000u, ShownAt(kRow[0]));
+}
+
+TEST_F(WatchTest, NoAskWithTheWatchOffAsleepOrClosed) {
+  fake::files().environment[L"BRLVELT_WATCH"] = L"0";
+  OpenWithRow();
+  PollUntil(2000);
+  fake::files().environment.clear();
+  OpenWithRow();
+  display.Sleep(1);
+  PollUntil(4000);
+  display.Sleep(0);
+  display.Terminate();
+  PollUntil(6000);
+  EXPECT_TRUE(fakevelt::library().askedAt.empty());
+}
+
+TEST_F(WatchTest, AnswersThatFlapSendTheRowAtMostOnceAnAsk) {
+  OpenWithRow();
+  HoldKeys();
+  PollUntil(10000, [](DWORD) {
+    const int answers[] = {-1, 100000, 0, 40, -100000, 129};
+    fakevelt::library().cellCount = answers[fakevelt::library().askedAt.size() % 6];
+  });
+  EXPECT_LE(fakevelt::library().shown.size(), fakevelt::library().askedAt.size() / 2 + 1);
+  EXPECT_NE(0u, fakevelt::library().shown.size());
+  EXPECT_TRUE(fake::Calls({"MessageBoxA"}).empty());
+  EXPECT_EQ(Join(kShiftAReleased, {"keybd_event(11,1D,2,0)"}), fake::Calls({"keybd_event"}));
 }
 
 }  // namespace

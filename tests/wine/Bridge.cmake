@@ -34,7 +34,7 @@ add_dependencies(bridge_layout bridge bridge_test brlvelthost brlvelt veltsim fa
 set(WIN32_BIN ${CMAKE_SOURCE_DIR}/build/win32/bin CACHE PATH "The win32 build's programs")
 set(BRIDGE32_LAYOUT ${CMAKE_CURRENT_SOURCE_DIR}/bridge32-layout ${WIN32_BIN}
                     ${CMAKE_BINARY_DIR}/bridge32/brlvelthost)
-foreach(mode session order crash reusedid)
+foreach(mode session order crash reusedid outages)
   add_test(NAME wine.Bridge.x64.${mode}
            COMMAND ${WITH_XVFB} ${CMAKE_CROSSCOMPILING_EMULATOR}
                    ${CMAKE_BINARY_DIR}/bridge64/bridge_test.exe ${mode}

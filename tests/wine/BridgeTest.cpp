@@ -1,8 +1,9 @@
 // The bridge as a 64-bit host sees it: brlvelt.dll beside this program, the
 // helper with the real driver and the simulated display in brlvelthost\ beside
-// it. Usage: bridge_test session|order|crash|reusedid|missing|faulty|deadline; needs a
-// display (with-xvfb). faulty and deadline run against a fake helper that
-// breaks the protocol as the environment variable BRLVELT_FAKE_HELPER says.
+// it. Usage: bridge_test MODE, MODE one of session, order, crash, reusedid,
+// outages, missing, faulty, deadline; needs a display (with-xvfb). faulty and
+// deadline run against a fake helper that breaks the protocol as the
+// environment variable BRLVELT_FAKE_HELPER says.
 #include <string.h>
 #include <windows.h>
 // After windows.h, which it needs.
@@ -18,6 +19,7 @@
 #include "Check.h"
 #include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"
+#include "Outages.h"
 #include "SimFiles.h"
 
 namespace {
@@ -1183,6 +1185,16 @@ void InitEndsByItsDeadline() {
   CHECK(took >= 19500 && took < 21500);
 }
 
+// Outages of the display, as in-process: the helper's driver brings it back by
+// itself, and no deadline ends the helper during an ask or a fresh start.
+void OutagesAsInProcess() {
+  outages::PowerCycle(bridge, "bridge-power.log");
+  std::vector<DWORD> helper = Helpers();
+  CHECK_EQ(1, helper.size());
+  outages::UnplugAndPlugIn(bridge, "bridge-cable.log");
+  CHECK(Helpers() == helper);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -1221,6 +1233,8 @@ int main(int argc, char** argv) {
     FailedRestartsShowOneBox();
   } else if (strcmp(mode, "deadline") == 0) {
     InitEndsByItsDeadline();
+  } else if (strcmp(mode, "outages") == 0) {
+    OutagesAsInProcess();
   }
   bridge.Unload();
   return check::Finish("bridge_test");

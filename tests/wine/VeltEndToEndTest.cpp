@@ -11,6 +11,7 @@
 #include "Check.h"
 #include "KeyRecorder.h"
 #include "MessageBoxWatcher.h"
+#include "Outages.h"
 #include "RecordedChords.h"
 #include "SimFiles.h"
 
@@ -148,6 +149,8 @@ void RunMain() {
   SleepAndWakeReloadTheLibrary();
   RefreshResendsButDisplayDoesNot();
   TwoEventsInOneTickArriveInOnePoll();
+  outages::PowerCycle(driver, "e2e-power.log");
+  outages::UnplugAndPlugIn(driver, "e2e-cable.log");
   UnloadLeavesThePortOpen();
 }
 

@@ -1,9 +1,14 @@
 // Timing of the real driver DLL under Wine, with the simulated display:
 //  - one BrlTimer on a quiet display, in wall time, CPU time and ticks, against
 //    the tick period (the driver polls until the tick counter moves on);
+//  - how often the driver asks a quiet display its cell count while a host
+//    polls every 50 ms;
 //  - the delay from the simulated display handing out a key event to the driver
-//    injecting its keystroke, against the cost of one keybd_event call.
-// Run with scripts/bench; figures in docs/benchmarks.md.
+//    injecting its keystroke, against the cost of one keybd_event call, and
+//    how many key events a second the driver takes when they all wait.
+// Usage: timer_benchmark [DRIVER.DLL], brlvelt.dll by default, so that an older
+// build beside it can be timed in the same run. Run with scripts/bench;
+// figures in docs/benchmarks.md.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -80,6 +85,33 @@ void WINAPI TimedKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   realKeybdEvent(vk, scan, flags, extra);
 }
 
+// A screen reader's timer: a poll every 50 ms for 10 s, the simulated display's
+// log counting the asks.
+void AsksOfAQuietDisplay(const DriverModule& driver) {
+  remove("bench-asks.log");
+  driver.Init("log=bench-asks.log", nullptr);
+  const DWORD ms = 10000;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    driver.Timer();
+    Sleep(50);
+  }
+  driver.Terminate();
+  std::string log;
+  if (FILE* file = fopen("bench-asks.log", "rb")) {
+    char line[512];
+    while (fgets(line, sizeof line, file)) log += line;
+    fclose(file);
+  }
+  int asks = -1;  // BrlInit's own
+  for (size_t at = log.find("LongueurBarette"); at != std::string::npos;
+       at = log.find("LongueurBarette", at + 1)) {
+    ++asks;
+  }
+  printf("Quiet display polled every 50 ms for %lu s: asked %d times (%.1f a second)\n", ms / 1000,
+         asks, asks * 1000.0 / ms);
+}
+
 double KeybdEventCost() {
   const int calls = 1000;
   double start = Now();
@@ -121,16 +153,38 @@ void KeyDelay(const DriverModule& driver) {
          sum / n / floor);
 }
 
+// Key events all waiting at once: how many a second the driver takes and types.
+void KeyThroughput(const DriverModule& driver) {
+  const size_t events = 2000;
+  FILE* keys = fopen("bench-burst.txt", "wb");
+  for (size_t i = 0; i < events; ++i) fprintf(keys, "0 2 0x%02X 0x87\n", i & 1 ? 1 : 2);
+  fclose(keys);
+  injected.clear();
+  driver.Init("keys=bench-burst.txt", nullptr);
+  double start = Now(), end = start + 10000;
+  while (injected.size() < events && Now() < end) driver.Timer();
+  double took = Now() - start;
+  driver.Terminate();
+  printf("Key events waiting at once: %zu injected in %.1f ms, %.0f a second\n", injected.size(),
+         took, injected.size() * 1000.0 / took);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
+  const char* name = argc > 1 ? argv[1] : "brlvelt.dll";
+  wchar_t path[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, name, -1, path, MAX_PATH);
   DriverModule driver;
-  if (!driver.Load(L"brlvelt.dll")) {
-    printf("cannot load brlvelt.dll\n");
+  if (!driver.Load(path)) {
+    printf("cannot load %s\n", name);
     return 1;
   }
+  printf("== %s\n", name);
   QuietTimer(driver, TickPeriodMs());
+  AsksOfAQuietDisplay(driver);
   KeyDelay(driver);
+  KeyThroughput(driver);
   return 0;
 }

@@ -97,6 +97,8 @@ void WriteKeyScript(const char* path) {
   fputs("# ...presses Enter...\n30 2 0x02 0x0D\n0 2 0x01 0x0D\n", file);
   fputs("# ...and a chord of display keys 1 and 2, then upper-bank key 5.\n", file);
   fputs("50 3 0x02 1\n10 3 0x02 2\n10 3 0x01 1\n0 3 0x01 2\n50 4 0x03 5\n", file);
+  fputs("# Then the display is switched off for 1.5 s, and on again.\n", file);
+  fputs("500 power off\n1500 power on\n", file);
   fclose(file);
 }
 
@@ -166,7 +168,10 @@ void Session(const DriverModule& brl) {
   printf("  BrlDisplay(\"Hello world\") again -> %d (unchanged, not sent)\n",
          ShowText(brl, "Hello world"));
   printf("  BrlDisplay(\"braille\") -> %d\n", ShowText(brl, "braille"));
-  RunTimer(brl, 1500);
+  RunTimer(brl, 4000);
+  printf(
+      "  BrlTimer alone for 4 s: the display was switched off and on meanwhile, and the\n"
+      "  driver sent the row again by itself (the cells below: braille, blank, braille)\n");
   int asleep = brl.Sleep(1);
   int awake = brl.Sleep(0);
   printf("  BrlSleep(1) -> %d, BrlSleep(0) -> %d\n", asleep, awake);

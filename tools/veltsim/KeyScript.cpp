@@ -57,7 +57,9 @@ bool KeyScript::Load(const char* path) {
     ++number;
     if (strspn(line, " \t\r\n") == strlen(line) || line[strspn(line, " \t")] == '#') continue;
     if (count == kMaxEvents || !ParseLine(line, &events[count])) {
-      snprintf(error, sizeof error, "key script '%s' line %d: expected 'delay type flags code'",
+      snprintf(error, sizeof error,
+               "key script '%s' line %d: expected 'delay type flags code' or 'delay "
+               "power off|power on|unplug|plug in'",
                path, number);
       ok = false;
     } else {
@@ -71,16 +73,39 @@ bool KeyScript::Load(const char* path) {
 bool KeyScript::ParseLine(char* line, Event* event) {
   long values[4];
   char* p = line;
-  for (long& value : values) {
-    if (!Field(&p, &value)) return false;
+  if (!Field(&p, &values[0]) || values[0] < 0 || values[0] > 600000) return false;
+  event->delay = static_cast<unsigned>(values[0]);
+  event->action = kKey;
+  if (ParseAction(p, event)) return true;
+  for (int i = 1; i < 4; ++i) {
+    if (!Field(&p, &values[i])) return false;
   }
   p += strspn(p, " \t\r\n");
   if (*p && *p != '#') return false;  // a comment may end the line
-  if (values[0] < 0 || values[0] > 600000 || values[1] < 1 || values[1] > 255) return false;
+  if (values[1] < 1 || values[1] > 255) return false;
   if (values[2] < 0 || values[2] > 255 || values[3] < 0 || values[3] > 255) return false;
-  event->delay = static_cast<unsigned>(values[0]);
   event->type = static_cast<int>(values[1]);
   event->flags = static_cast<unsigned char>(values[2]);
   event->code = static_cast<unsigned char>(values[3]);
   return true;
+}
+
+// The power switch or the cable, alone on the line but for a comment.
+bool KeyScript::ParseAction(const char* text, Event* event) {
+  const struct {
+    const char* words;
+    Action action;
+  } actions[] = {
+      {"power off", kPowerOff}, {"power on", kPowerOn}, {"unplug", kUnplug}, {"plug in", kPlugIn}};
+  text += strspn(text, " \t");
+  for (const auto& known : actions) {
+    size_t length = strlen(known.words);
+    const char* rest = text + length;
+    if (strncmp(text, known.words, length) != 0) continue;
+    rest += strspn(rest, " \t\r\n");
+    if (*rest && *rest != '#') return false;
+    event->action = known.action;
+    return true;
+  }
+  return false;
 }

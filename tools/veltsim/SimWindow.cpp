@@ -91,7 +91,8 @@ bool SimWindow::Create() {
   int rows = cellCount ? (cellCount + perRow - 1) / perRow : 1;
   RECT frame = {0, 0, 2 * CellLayout::kMargin + columns * CellLayout::kCellWidth,
                 2 * CellLayout::kMargin +
-                    rows * (CellLayout::kCellHeight + CellLayout::kNumberHeight) + kStatusHeight};
+                    rows * (CellLayout::kCellHeight + CellLayout::kNumberHeight) + kStatusHeight +
+                    kControlsHeight};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_MINIMIZEBOX;
   AdjustWindowRect(&frame, style, FALSE);
   wchar_t title[64];
@@ -100,15 +101,47 @@ bool SimWindow::Create() {
       CreateWindowExW(0, kClassName, title, style | WS_VISIBLE, 0, 400, frame.right - frame.left,
                       frame.bottom - frame.top, nullptr, nullptr, module, this);
   if (!window) return false;
+  AddControls(module);
   hook = SetWindowsHookExW(WH_KEYBOARD_LL, OnKey, module, 0);
   return true;
+}
+
+void SimWindow::AddControls(HMODULE module) {
+  RECT client;
+  GetClientRect(window, &client);
+  int top = client.bottom - kControlsHeight + 4;
+  for (int id = kPowerButton; id <= kCableButton; ++id) {
+    int left = CellLayout::kMargin + (id - 1) * 150;
+    CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, left, top, 140, 24,
+                    window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
+  }
+  LabelControls();
+}
+
+// F9 or the first button work the power switch, F10 or the second the cable.
+void SimWindow::Control(int id) {
+  if (id == kPowerButton) link->TogglePower();
+  if (id == kCableButton) link->ToggleCable();
+  LabelControls();
+}
+
+// Each button says what it does next.
+void SimWindow::LabelControls() {
+  PowerAndCable::State now = link->Now();
+  SetDlgItemTextW(window, kPowerButton, now.on ? L"Switch off (F9)" : L"Switch on (F9)");
+  SetDlgItemTextW(window, kCableButton,
+                  now.cable == PowerAndCable::kOut ? L"Plug in (F10)" : L"Unplug (F10)");
 }
 
 LRESULT CALLBACK SimWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   SimWindow* sim = current;
   switch (message) {
     case kRedraw:
+      if (sim) sim->LabelControls();
       InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    case WM_COMMAND:
+      if (sim) sim->Control(LOWORD(wParam));
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -136,6 +169,10 @@ LRESULT CALLBACK SimWindow::OnKey(int code, WPARAM wParam, LPARAM lParam) {
   bool person = !(key->flags & LLKHF_INJECTED) || key->dwExtraInfo == kPersonMarker;
   if (code == HC_ACTION && sim && person && GetForegroundWindow() == sim->window) {
     bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+    if (key->vkCode == VK_F9 || key->vkCode == VK_F10) {
+      if (!up) sim->Control(key->vkCode == VK_F9 ? kPowerButton : kCableButton);
+      return 1;
+    }
     if (sim->keys.Key(key->vkCode, key->scanCode, up)) return 1;
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -155,7 +192,7 @@ void SimWindow::Paint(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   for (int cell = 0; cell < cellCount; ++cell) PaintCell(dc, cell, shown[cell]);
   if (!cellCount) TextOutA(dc, CellLayout::kMargin, CellLayout::kMargin, "no cells", 8);
-  TextOutA(dc, CellLayout::kMargin, client.bottom - kStatusHeight + 4, line,
+  TextOutA(dc, CellLayout::kMargin, client.bottom - kControlsHeight - kStatusHeight + 4, line,
            static_cast<int>(strlen(line)));
 }
 

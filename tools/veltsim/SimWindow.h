@@ -3,6 +3,8 @@
 // raised dots drawn in the pattern of Unicode braille, and a status line with the
 // last key event handed to the driver. Clicks on a cell press and release its
 // routing key; keys typed while the window is in front go through WindowKeys.
+// Two buttons under the status line, or F9 and F10, work the display's power
+// switch and its cable.
 // Keyboard input that another program injected (the driver's own keystrokes land
 // in the focused window) is left alone, except events injected with the extra
 // information kPersonMarker, which stand for a person typing (tests do this).
@@ -12,6 +14,7 @@
 
 #include "CellLayout.h"
 #include "KeyQueue.h"
+#include "PowerAndCable.h"
 #include "WindowKeys.h"
 
 class SimWindow {
@@ -19,8 +22,11 @@ class SimWindow {
   static constexpr wchar_t kClassName[] = L"VeltSimulatedDisplay";
   static const ULONG_PTR kPersonMarker = 0x56454C54;  // "VELT"
   static const int kStatusHeight = 24;
+  static const int kControlsHeight = 32;
+  static const int kPowerButton = 1;
+  static const int kCableButton = 2;
 
-  explicit SimWindow(KeyQueue* queue) : queue(queue), keys(queue) {}
+  SimWindow(KeyQueue* queue, PowerAndCable* link) : queue(queue), keys(queue), link(link) {}
   // Opens the window for a display of cells cells; false when it cannot.
   bool Open(int cells);
   // Closes the window and waits for its thread to end.
@@ -38,9 +44,13 @@ class SimWindow {
   void Paint(HDC dc);
   void PaintCell(HDC dc, int cell, unsigned char dots);
   void Click(LPARAM position, bool up);
+  void AddControls(HMODULE module);
+  void Control(int id);
+  void LabelControls();
 
   KeyQueue* queue;
   WindowKeys keys;
+  PowerAndCable* link;
   HANDLE thread = nullptr;
   HANDLE ready = nullptr;
   HWND window = nullptr;

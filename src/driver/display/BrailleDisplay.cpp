@@ -24,11 +24,17 @@ int BrailleDisplay::Initialize(const char* settings, KeyCallback callback) {
   if (length < 0) return 0;
   keyCallback = callback;
   memcpy(portSettings, settings, length + 1);
-  if (!Open(portSettings)) return 0;
-  return Connect(2000) ? 1 : 0;
+  // A display already open stays as it was, in its session or not.
+  if (!Open(portSettings)) {
+    if (!port) sessionOpen = false;
+    return 0;
+  }
+  sessionOpen = Connect(2000) != 0;
+  return sessionOpen ? 1 : 0;
 }
 
 void BrailleDisplay::Terminate() {
+  sessionOpen = false;
   if (!port) return;
   if (cellCount > 0) Clear();
   ClosePort();
@@ -64,6 +70,12 @@ void BrailleDisplay::ClosePort() {
   port = nullptr;
   delete closing;
   Keyboard::EndSession();
+}
+
+void BrailleDisplay::LetGoOfKeys() {
+  Keyboard::EndSession();
+  memset(keyDown, 0, sizeof keyDown);
+  chordReported = 1;
 }
 
 int BrailleDisplay::StatusCells() const {
@@ -129,7 +141,7 @@ int BrailleDisplay::Poll() {
   for (int i = 0; i < n; ++i) HandleInputByte(buffer[i]);
   // A host callback may have closed the display while later bytes pressed keys.
   if (!port) Keyboard::EndSession();
-  return 0;
+  return n;
 }
 
 void BrailleDisplay::PressDisplayKey(int index) {

@@ -27,6 +27,7 @@ class BrailleDisplay {
   virtual int Send() = 0;
   virtual int Refresh();
   virtual int Sleep(int flag);
+  // Reads the display's input and decodes it; the number of bytes read.
   virtual int Poll();
   // Decodes one byte of display input.
   virtual int HandleInputByte(unsigned char byte) = 0;
@@ -45,6 +46,9 @@ class BrailleDisplay {
   // created or opened is destroyed and port stays null.
   int OpenPort(CommPort* created, const char* settings);
   void ClosePort();
+  // The display left: lets go of what it holds down in Windows and forgets the
+  // display keys of a chord in progress, unreported.
+  void LetGoOfKeys();
 
   CommPort* port = nullptr;
   unsigned char cells[kCells] = {};
@@ -56,6 +60,8 @@ class BrailleDisplay {
   int sleeping = 0;
   unsigned char keyDown[kKeys] = {};
   int chordReported = 1;
+  // From a BrlInit whose display answered to BrlTerminate.
+  bool sessionOpen = false;
 
  private:
   bool opening = false;

@@ -39,6 +39,7 @@ int VeltDisplay::Open(const char* settings) {
 }
 
 int VeltDisplay::Connect(int) {
+  DWORD now = GetTickCount();
   LongueurBaretteProc length = VeltLibraryPort::Binding().LongueurBarette;
   int n = length ? length() : 0;
   if (Log::On()) LogLine().Text("LongueurBarette -> ").Number(n);
@@ -53,14 +54,72 @@ int VeltDisplay::Connect(int) {
   // The buffer holds kCells cells: a larger display shows its first kCells, and
   // the count stays within the result byte BrlInit reports it in.
   cellCount = n < kCells ? n : kCells;
+  watch.Start(now);
   return 1;
 }
 
 int VeltDisplay::Send() {
-  if (!port) return 0;
+  // While fresh starts bring the display back, the row waits for it, as it
+  // waits in a display that is switched off.
+  if (!port) return sessionOpen && !sleeping && watch.Reopening() ? 1 : 0;
   AffichageProc show = VeltLibraryPort::Binding().Affichage;
   if (show) show(cells);
   return 1;
+}
+
+int VeltDisplay::Sleep(int flag) {
+  bool waking = sleeping && !flag;
+  int result = BrailleDisplay::Sleep(flag);
+  if (waking) watch.Resume(GetTickCount());
+  return result;
+}
+
+int VeltDisplay::Poll() {
+  int bytes = BrailleDisplay::Poll();
+  // A callback may have ended the session or put the display to sleep.
+  if (sessionOpen && !sleeping) Watch(bytes > 0);
+  return bytes;
+}
+
+// Keys never wait for the watch: only a poll that took none asks or starts afresh,
+// one of the two at most. Both are timed from the poll's end, now.
+void VeltDisplay::Watch(bool tookKeys) {
+  DWORD now = GetTickCount();
+  watch.Polled(now);
+  if (tookKeys) return;
+  DisplayWatch::Step step = watch.Next(now);
+  if (step == DisplayWatch::kAsk) Ask(now);
+  if (step == DisplayWatch::kFreshStart) FreshStart(now);
+}
+
+void VeltDisplay::Ask(DWORD now) {
+  int answer = CellCountAnswer();
+  Follow(watch.Answered(answer, GetTickCount() - now, now, cellCount));
+}
+
+// Without a library (a fresh start failed), as no communication.
+int VeltDisplay::CellCountAnswer() {
+  LongueurBaretteProc length = VeltLibraryPort::Binding().LongueurBarette;
+  return port && length ? length() : 0;
+}
+
+// As a wake opens the display, but without a box and without blanking cells
+// no display shows: closed and unloaded, loaded, Initialisation with the host's
+// settings; then asked, the ask timed with the rest.
+void VeltDisplay::FreshStart(DWORD now) {
+  if (Log::On()) LogLine().Text("fresh start: no communication");
+  ClosePort();
+  OpenPort(new VeltLibraryPort(false), portSettings);
+  DWORD asked = GetTickCount();
+  int answer = CellCountAnswer();
+  DWORD end = GetTickCount();
+  watch.FreshStarted(end - now, now);
+  Follow(watch.Answered(answer, end - asked, now, cellCount));
+}
+
+void VeltDisplay::Follow(DisplayWatch::Action action) {
+  if (action == DisplayWatch::kLetGo) LetGoOfKeys();
+  if (action == DisplayWatch::kSendRow) Send();
 }
 
 int VeltDisplay::HandleInputByte(unsigned char byte) {

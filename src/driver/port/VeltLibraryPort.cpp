@@ -49,6 +49,7 @@ int VeltLibraryPort::Open(const char* settings) {
       return result;
     }
   }
+  if (!boxes) return 0;
   if (Log::On()) LogLine().Text("box ").Quoted(kLoadFailure);
   MessageBoxA(nullptr, kLoadFailure, "Erreur de chargement", MB_OK);
   return 0;

@@ -24,7 +24,9 @@ struct VeltBinding {
 
 class VeltLibraryPort : public SerialPort {
  public:
-  VeltLibraryPort() = default;
+  // boxes false: a library that cannot be loaded fails the open without
+  // telling the user, for opens the user did not ask for.
+  explicit VeltLibraryPort(bool boxes = true) : boxes(boxes) {}
   ~VeltLibraryPort() override;
   int Open(const char* settings) override;
   // Packs key events as type, flags, code while three bytes of room remain,
@@ -39,4 +41,5 @@ class VeltLibraryPort : public SerialPort {
  private:
   static void LogLoad();
   static VeltBinding binding;
+  bool boxes;
 };
