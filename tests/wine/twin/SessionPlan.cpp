@@ -143,14 +143,22 @@ Call AnyCall(Random& random) {
   return random.Pick(calls);
 }
 
-// A chord, then characters typed right after it: the first 50 ms later, so
-// that a poll that reads the chord never reads them too (how polls divide
-// events due at once depends on the clock, and a callback's own polls read
-// what its poll left), and a dialog opened by the chord reads them itself.
+// A chord, then characters typed right after it, all due at once.
 std::string EpisodeScript(Random& random) {
   const int characters[] = {'a', 'Z', '5', ' ', '.', 0xE9};
   std::string script = Event(3, 3, DisplayKeyCode(random, 3));
   for (int n = 1 + random.Below(3); n > 0; --n) script += Event(1, 3, random.Pick(characters));
+  return script;
+}
+
+// The characters of an episode's script come 50 ms after its chord, so that a
+// poll that reads the chord never reads them too (how polls divide events due
+// at once depends on the clock, and a callback's own polls read what its poll
+// left), and a dialog opened by the chord reads them itself. Once the episode
+// is over, the script is written again with every event due at once: a later
+// wake that starts it again, with no episode waiting for its characters, gets
+// them all in one drain, as any other script's.
+std::string Delayed(std::string script) {
   return script.replace(script.find('\n') + 1, 1, "50");
 }
 
@@ -173,10 +181,13 @@ Episode MakeEpisode(Random& random, const SessionPlan& plan) {
 // opens the display afresh, awake, with a script of its own.
 void AddEpisodes(Random& random, SessionPlan& plan) {
   if (plan.folder != SessionPlan::kPresent || !random.Percent(40)) return;
-  plan.scripts.push_back(EpisodeScript(random));
-  plan.settings.push_back({false, "log=" + plan.LogName() + ";keys=" +
-                                      plan.ScriptName(static_cast<int>(plan.scripts.size()) - 1)});
   for (int n = 1 + random.Below(2); n > 0; --n) {
+    Episode episode = MakeEpisode(random, plan);
+    episode.script = static_cast<int>(plan.scripts.size());
+    episode.replayed = EpisodeScript(random);
+    plan.scripts.push_back(Delayed(episode.replayed));
+    plan.settings.push_back(
+        {false, "log=" + plan.LogName() + ";keys=" + plan.ScriptName(episode.script)});
     Step close = MakeStep(random, plan, Call::kTerminate);
     Step open = MakeStep(random, plan, Call::kInit);
     open.settings = static_cast<int>(plan.settings.size()) - 1;
@@ -185,7 +196,7 @@ void AddEpisodes(Random& random, SessionPlan& plan) {
     wake.value = 0;
     Step play = MakeStep(random, plan, Call::kEpisode);
     play.value = static_cast<int>(plan.episodes.size());
-    plan.episodes.push_back(MakeEpisode(random, plan));
+    plan.episodes.push_back(episode);
     size_t at = random.Below(static_cast<int>(plan.steps.size()) + 1);
     plan.steps.insert(plan.steps.begin() + at, {close, open, wake, play});
   }

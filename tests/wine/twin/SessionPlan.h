@@ -44,6 +44,8 @@ struct Episode {
   Host host = Host::kMessages;
   std::vector<Step> calls;  // the handlers' calls (kMessages, kHandOff)
   int dialogMs = 0;         // how long the dialog stays open (kDialog)
+  int script = 0;           // its key script: index into SessionPlan::scripts
+  std::string replayed;     // that script once the episode is over: every event due at once
 };
 
 struct SettingsString {

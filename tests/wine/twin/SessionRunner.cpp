@@ -114,10 +114,12 @@ int SessionRunner::Invoke(const Step& step) {
     case Call::kTimer:
       return Drain();
     case Call::kEpisode: {
-      HostEpisode played(plan->episodes[step.value], *this);
+      const Episode& planned = plan->episodes[step.value];
+      HostEpisode played(planned, *this);
       episode = &played;
       int result = played.Play();
       episode = nullptr;
+      WriteFile(plan->ScriptName(planned.script), planned.replayed);
       return result;
     }
     default:
