@@ -168,10 +168,12 @@ void CallOrder::Remove(int at) {
 
 bool CallOrder::TakeKept(Call* call, ULONGLONG before) {
   EnterCriticalSection(&lock);
-  bool taken = count > 0 && !entries[0].waiting && entries[0].ticket < before;
+  int at = 0;
+  while (before && at < count && entries[at].waiting && entries[at].ticket < before) ++at;
+  bool taken = at < count && !entries[at].waiting && (!before || entries[at].ticket < before);
   if (taken) {
-    *call = entries[0].call;
-    Remove(0);
+    *call = entries[at].call;
+    Remove(at);
   }
   LeaveCriticalSection(&lock);
   return taken;

@@ -52,7 +52,9 @@ class CallOrder {
     Place(const Place&) = delete;
     Place& operator=(const Place&) = delete;
     Admission Result() const { return admission; }
-    // In: the oldest kept call made before this one.
+    // In: the oldest kept call made before this one, also behind a call that
+    // waits for its turn: a nested call goes after its own thread's kept
+    // calls, as its turn's call does.
     bool TakeEarlierKept(Call* call) { return order.TakeKept(call, ticket); }
 
    private:
@@ -76,8 +78,9 @@ class CallOrder {
     int frame;
   };
 
-  // With the turn: the oldest kept call, when no waiting call comes before it.
-  bool TakeKept(Call* call, ULONGLONG before = ~0ULL);
+  // With the turn: the oldest kept call, when no waiting call comes before it;
+  // with before, the oldest kept call made before that ticket.
+  bool TakeKept(Call* call, ULONGLONG before = 0);
   // True once after a thread died holding the turn.
   bool TakeAbandoned();
 

@@ -173,14 +173,24 @@ Episode MakeEpisode(Random& random, const SessionPlan& plan) {
   // The dialog shows one row, sent once however often it is shown; now and
   // then it stays open past a call's deadline.
   if (episode.host == Host::kDialog) episode.calls[0].call = Call::kDisplay;
+  // Now and then the second thread ends with "braille off": it puts the
+  // display to sleep while the chord's callback waits for it.
+  if (episode.host == Host::kHandOff && random.Percent(30)) {
+    episode.calls.push_back(MakeStep(random, plan, Call::kSleep));
+    episode.calls.back().value = 1;
+  }
   episode.dialogMs = random.Percent(10) ? 3500 : 150 + random.Below(300);
   return episode;
 }
 
 // Host behaviours in a session whose display library is there: each episode
-// opens the display afresh, awake, with a script of its own.
+// opens the display afresh, awake, with a script of its own, and one that
+// ends asleep wakes it again, so that no other episode plays asleep (what the
+// bridge answers for a call it keeps is what the driver answers awake). An
+// episode's steps are never split by another's.
 void AddEpisodes(Random& random, SessionPlan& plan) {
   if (plan.folder != SessionPlan::kPresent || !random.Percent(40)) return;
+  size_t start = 0, end = 0;
   for (int n = 1 + random.Below(2); n > 0; --n) {
     Episode episode = MakeEpisode(random, plan);
     episode.script = static_cast<int>(plan.scripts.size());
@@ -197,8 +207,13 @@ void AddEpisodes(Random& random, SessionPlan& plan) {
     Step play = MakeStep(random, plan, Call::kEpisode);
     play.value = static_cast<int>(plan.episodes.size());
     plan.episodes.push_back(episode);
+    std::vector<Step> steps = {close, open, wake, play};
+    if (episode.calls.back().call == Call::kSleep) steps.push_back(wake);
     size_t at = random.Below(static_cast<int>(plan.steps.size()) + 1);
-    plan.steps.insert(plan.steps.begin() + at, {close, open, wake, play});
+    if (at > start && at < end) at = end;
+    plan.steps.insert(plan.steps.begin() + at, steps.begin(), steps.end());
+    start = at;
+    end = at + steps.size();
   }
 }
 

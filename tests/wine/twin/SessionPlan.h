@@ -37,7 +37,8 @@ struct Step {
 enum class Host {
   kMessages,  // another thread sends it messages whose handlers show rows;
   kDialog,    // a chord opens a dialog whose loop shows a row and polls;
-  kHandOff    // each chord is handed to a second thread, which shows rows.
+  kHandOff    // each chord is handed to a second thread, which shows rows and may
+              // then put the display to sleep.
 };
 
 struct Episode {
