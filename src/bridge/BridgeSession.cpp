@@ -8,19 +8,14 @@
 
 namespace {
 
-Call Describe(MessageKind kind, int value = 0) {
+// With cells, as much of the row as the driver may read.
+Call Describe(MessageKind kind, int value = 0, const unsigned char* cells = nullptr) {
   Call call;
   call.kind = kind;
   call.value = value;
-  return call;
-}
-
-// As much of the row as the driver may read.
-Call DescribeCells(MessageKind kind, const unsigned char* cells, int count) {
-  Call call = Describe(kind, count);
   call.cells = cells != nullptr;
-  if (cells && count > 0) {
-    memcpy(call.row, cells, count < DriverLimits::kCells ? count : DriverLimits::kCells);
+  if (cells && value > 0) {
+    memcpy(call.row, cells, value < DriverLimits::kCells ? value : DriverLimits::kCells);
   }
   return call;
 }
@@ -37,11 +32,11 @@ int BridgeSession::Terminate() {
 }
 
 int BridgeSession::Display(const unsigned char* cells, int count) {
-  return Perform(DescribeCells(MessageKind::kDisplay, cells, count));
+  return Perform(Describe(MessageKind::kDisplay, count, cells));
 }
 
 int BridgeSession::DisplayStatus(const unsigned char* cells, int count) {
-  return Perform(DescribeCells(MessageKind::kDisplayStatus, cells, count));
+  return Perform(Describe(MessageKind::kDisplayStatus, count, cells));
 }
 
 int BridgeSession::Clear() {
