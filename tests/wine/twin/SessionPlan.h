@@ -37,7 +37,8 @@ struct Step {
 enum class Host {
   kMessages,  // another thread sends it messages whose handlers show rows;
   kDialog,    // a chord opens a dialog whose loop shows a row and polls;
-  kHandOff    // each chord is handed to a second thread, which shows rows.
+  kHandOff,   // each chord is handed to a second thread, which shows rows;
+  kOutage     // it only polls while the display goes away and comes back.
 };
 
 struct Episode {
@@ -46,6 +47,7 @@ struct Episode {
   int dialogMs = 0;         // how long the dialog stays open (kDialog)
   int script = 0;           // its key script: index into SessionPlan::scripts
   std::string replayed;     // that script once the episode is over: every event due at once
+  int keys = 0;             // its key events, all delivered before the loop ends (kOutage)
 };
 
 struct SettingsString {
@@ -66,6 +68,8 @@ class SessionPlan {
   std::string LogName() const;
   std::string ScriptName(int index) const;
   std::string SettingsFileName() const;
+  // Whether any of its settings has the simulated display answer at random.
+  bool Faulty() const;
 
   uint32_t seed;
   Folder folder = kPresent;
