@@ -38,7 +38,7 @@ enum class Host {
   kMessages,  // another thread sends it messages whose handlers show rows;
   kDialog,    // a chord opens a dialog whose loop shows a row and polls;
   kHandOff,   // each chord is handed to a second thread, which shows rows;
-  kOutage     // it only polls while the display goes away and comes back.
+  kOutage     // nothing else happens while the display goes away and comes back.
 };
 
 struct Episode {
