@@ -1,7 +1,7 @@
 // The simulated display's call log as a twin compares it: read as it grows,
 // without what depends on the clock (the count of empty polls, the time of each
-// key event, where the events fall among other calls), and counting the key
-// events delivered.
+// key event, where the events fall among other calls, and what the driver's
+// display watch did when it asked), and counting the key events delivered.
 #pragma once
 
 #include <string>
@@ -18,9 +18,15 @@ class DeviceLog {
   int Read();
   // Adds the lines taken in so far to the transcript.
   void MoveTo(Transcript& transcript);
+  // Whether an outage episode is being played.
+  void Outage(bool playing) { outage = playing; }
 
  private:
+  bool Dropped(const std::string& line);
+
   std::string path;
   long offset = 0;
   std::vector<std::string> lines;
+  std::string lastRow;
+  bool outage = false;
 };

@@ -70,15 +70,20 @@ int HostEpisode::Play() {
   ULONGLONG start = GetTickCount64();
   MSG message;
   BOOL got = 0;
-  for (int idle = 0; (got = GetMessageW(&message, nullptr, 0, 0)) > 0;) {
+  runner.Log().Outage(episode.host == Host::kOutage);
+  for (int idle = 0, keys = 0; (got = GetMessageW(&message, nullptr, 0, 0)) > 0;) {
     if (message.message != WM_TIMER || message.hwnd) {
       DispatchMessageW(&message);
       continue;
     }
-    idle = Poll(&agreed) > 0 ? 0 : idle + 1;
+    int read = Poll(&agreed);
+    keys += read;
+    idle = read > 0 ? 0 : idle + 1;
     bool senderDone = !sender || WaitForSingleObject(sender, 0) == WAIT_OBJECT_0;
-    if ((senderDone && idle >= kIdleTicks) || GetTickCount64() - start > kLongestMs) break;
+    bool done = senderDone && idle >= kIdleTicks && keys >= episode.keys;
+    if (done || GetTickCount64() - start > kLongestMs) break;
   }
+  runner.Log().Outage(false);
   KillTimer(nullptr, timer);
   if (got <= 0) runner.Out().Line("the host's message loop ended: GetMessage %d", got);
   bool sendsDone = !sender || Finished(sender);

@@ -1,5 +1,7 @@
 #include "SessionPlan.h"
 
+#include <algorithm>
+
 #include "Random.h"
 
 namespace {
@@ -183,38 +185,86 @@ Episode MakeEpisode(Random& random, const SessionPlan& plan) {
   return episode;
 }
 
-// Host behaviours in a session whose display library is there: each episode
-// opens the display afresh, awake, with a script of its own, and one that
-// ends asleep wakes it again, so that no other episode plays asleep (what the
-// bridge answers for a call it keeps is what the driver answers awake). An
-// episode's steps are never split by another's.
+// Opens the display afresh, awake, with the episode's own script, and plays it
+// at a random place in the session, never among another episode's steps; an
+// episode that ends asleep wakes the display again, so that no other episode
+// plays asleep (what the bridge answers for a call it keeps is what the driver
+// answers awake).
+void Insert(Random& random, SessionPlan& plan, Episode episode, const std::string& script) {
+  episode.script = static_cast<int>(plan.scripts.size());
+  plan.scripts.push_back(script);
+  plan.settings.push_back(
+      {false, "log=" + plan.LogName() + ";keys=" + plan.ScriptName(episode.script)});
+  Step close = MakeStep(random, plan, Call::kTerminate);
+  Step open = MakeStep(random, plan, Call::kInit);
+  open.settings = static_cast<int>(plan.settings.size()) - 1;
+  open.callback = true;
+  Step wake = MakeStep(random, plan, Call::kSleep);
+  wake.value = 0;
+  Step play = MakeStep(random, plan, Call::kEpisode);
+  play.value = static_cast<int>(plan.episodes.size());
+  plan.episodes.push_back(episode);
+  std::vector<Step> steps = {close, open, wake, play};
+  if (!episode.calls.empty() && episode.calls.back().call == Call::kSleep) steps.push_back(wake);
+  for (size_t i = 0; i + 1 < steps.size(); ++i) steps[i].joined = true;
+  size_t at = random.Below(static_cast<int>(plan.steps.size()) + 1);
+  while (at > 0 && at < plan.steps.size() && plan.steps[at - 1].joined) ++at;
+  plan.steps.insert(plan.steps.begin() + at, steps.begin(), steps.end());
+}
+
+// Host behaviours in a session whose display library is there.
 void AddEpisodes(Random& random, SessionPlan& plan) {
   if (plan.folder != SessionPlan::kPresent || !random.Percent(40)) return;
-  size_t start = 0, end = 0;
   for (int n = 1 + random.Below(2); n > 0; --n) {
     Episode episode = MakeEpisode(random, plan);
-    episode.script = static_cast<int>(plan.scripts.size());
     episode.replayed = EpisodeScript(random);
-    plan.scripts.push_back(Delayed(episode.replayed));
-    plan.settings.push_back(
-        {false, "log=" + plan.LogName() + ";keys=" + plan.ScriptName(episode.script)});
-    Step close = MakeStep(random, plan, Call::kTerminate);
-    Step open = MakeStep(random, plan, Call::kInit);
-    open.settings = static_cast<int>(plan.settings.size()) - 1;
-    open.callback = true;
-    Step wake = MakeStep(random, plan, Call::kSleep);
-    wake.value = 0;
-    Step play = MakeStep(random, plan, Call::kEpisode);
-    play.value = static_cast<int>(plan.episodes.size());
-    plan.episodes.push_back(episode);
-    std::vector<Step> steps = {close, open, wake, play};
-    if (episode.calls.back().call == Call::kSleep) steps.push_back(wake);
-    size_t at = random.Below(static_cast<int>(plan.steps.size()) + 1);
-    if (at > start && at < end) at = end;
-    plan.steps.insert(plan.steps.begin() + at, steps.begin(), steps.end());
-    start = at;
-    end = at + steps.size();
+    Insert(random, plan, episode, Delayed(episode.replayed));
   }
+}
+
+// Held down as the display goes away, all due at once: keys of a typed
+// character, a Shift (a type 2 press), a display key, or a display key of a
+// chord whose other key came and went.
+std::string Held(Random& random) {
+  int key = DisplayKeyCode(random, 3);
+  switch (random.Below(4)) {
+    case 0:
+      return Event(1, 3, 'a') + Event(1, 2, 0xE9);
+    case 1:
+      return Event(2, 2, 0x10);
+    case 2:
+      return Event(3, 2, key);
+    default:
+      return Event(3, 2, key) + Event(3, 3, DisplayKeyCode(random, 3));
+  }
+}
+
+// Due ms after the line before it.
+std::string Wait(int ms, std::string script) {
+  return script.replace(0, 1, std::to_string(ms));
+}
+
+// Keys held, then the display switched off for 2 to 2.5 s or unplugged for 3
+// to 4 s, then a character typed and a chord. What the display hands out and
+// loses depends on no clock: the keys before are read before it goes (500 ms
+// later), and the keys after come when the driver has surely seen it back
+// (1.5 s after power on, where it asks within 500 ms; 6 s after plugging in,
+// where it starts afresh within 3 s).
+void AddOutage(Random& random, SessionPlan& plan) {
+  if (plan.folder != SessionPlan::kPresent || plan.Faulty() || !random.Percent(8)) return;
+  const int characters[] = {'a', 'Z', '5', ' ', 0xE9};
+  std::string before = Held(random);
+  std::string after = Event(1, 3, random.Pick(characters)) + Event(3, 3, DisplayKeyCode(random, 3));
+  std::string outage = random.Percent(50)
+                           ? "500 power off\n" + std::to_string(2000 + random.Below(500)) +
+                                 " power on\n" + Wait(1500, after)
+                           : "500 unplug\n" + std::to_string(3000 + random.Below(1000)) +
+                                 " plug in\n" + Wait(6000, after);
+  Episode episode;
+  episode.host = Host::kOutage;
+  episode.replayed = before + after;
+  for (char c : episode.replayed) episode.keys += c == '\n';
+  Insert(random, plan, episode, before + outage);
 }
 
 }  // namespace
@@ -249,6 +299,7 @@ SessionPlan::SessionPlan(uint32_t seed) : seed(seed) {
   }
   onMarker = MakeStep(random, *this, random.Pick(onLastChord));
   AddEpisodes(random, *this);
+  AddOutage(random, *this);
 }
 
 std::string SessionPlan::LogName() const {
@@ -257,6 +308,13 @@ std::string SessionPlan::LogName() const {
 
 std::string SessionPlan::ScriptName(int index) const {
   return "twin" + std::to_string(seed) + "k" + std::to_string(index) + ".txt";
+}
+
+bool SessionPlan::Faulty() const {
+  auto faulty = [](const std::string& text) { return text.find("faults=") != std::string::npos; };
+  return faulty(settingsFile) ||
+         std::any_of(settings.begin(), settings.end(),
+                     [&](const SettingsString& s) { return faulty(s.text); });
 }
 
 std::string SessionPlan::SettingsFileName() const {

@@ -29,7 +29,8 @@ struct Step {
   int offset = 0;          // kDisplay, kDisplayStatus: the cells at SessionPlan::cells + offset,
   bool nullCells = false;  // or none
   int count = 0;
-  int value = 0;  // kSleep; kEpisode: index into SessionPlan::episodes
+  int value = 0;        // kSleep; kEpisode: index into SessionPlan::episodes
+  bool joined = false;  // the next step belongs with it (an episode's steps)
 };
 
 // A stretch of the session played as a message-driven screen reader plays it:
@@ -37,8 +38,9 @@ struct Step {
 enum class Host {
   kMessages,  // another thread sends it messages whose handlers show rows;
   kDialog,    // a chord opens a dialog whose loop shows a row and polls;
-  kHandOff    // each chord is handed to a second thread, which shows rows and may
-              // then put the display to sleep.
+  kHandOff,   // each chord is handed to a second thread, which shows rows and
+              // may then put the display to sleep;
+  kOutage     // nothing else happens while the display goes away and comes back.
 };
 
 struct Episode {
@@ -47,6 +49,7 @@ struct Episode {
   int dialogMs = 0;         // how long the dialog stays open (kDialog)
   int script = 0;           // its key script: index into SessionPlan::scripts
   std::string replayed;     // that script once the episode is over: every event due at once
+  int keys = 0;             // its key events, all delivered before the loop ends (kOutage)
 };
 
 struct SettingsString {
@@ -67,6 +70,8 @@ class SessionPlan {
   std::string LogName() const;
   std::string ScriptName(int index) const;
   std::string SettingsFileName() const;
+  // Whether any of its settings has the simulated display answer at random.
+  bool Faulty() const;
 
   uint32_t seed;
   Folder folder = kPresent;

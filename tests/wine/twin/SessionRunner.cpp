@@ -36,6 +36,10 @@ void SessionRunner::Run(const SessionPlan& session) {
   chords = 0;
   transcript->Line("session %u", session.seed);
   Prepare(session);
+  // The simulated display draws its random answers (faults=) call by call: the
+  // watch's asks, made at times set by the clock, would change every later draw.
+  // Such sessions run with the watch off; the bridge's helper inherits it.
+  SetEnvironmentVariableW(L"BRLVELT_WATCH", session.Faulty() ? L"0" : nullptr);
   wchar_t path[MAX_PATH + 16];
   swprintf(path, MAX_PATH + 16, L"%ls\\brlvelt.dll", folder);
   if (!driver.Load(path)) transcript->Line("cannot load brlvelt.dll");
@@ -159,10 +163,15 @@ void SessionRunner::Describe(const Step& step, const SessionPlan& plan, char* te
       break;
     case Call::kEpisode: {
       const Episode& episode = plan.episodes[step.value];
-      const char* hosts[] = {"Messages", "Dialog", "HandOff"};
-      snprintf(text, size, "%s(%zu calls%s)", hosts[static_cast<int>(episode.host)],
-               episode.calls.size(),
-               episode.host == Host::kDialog && episode.dialogMs > 3000 ? ", past a deadline" : "");
+      const char* hosts[] = {"Messages", "Dialog", "HandOff", "Outage"};
+      const char* host = hosts[static_cast<int>(episode.host)];
+      if (episode.host == Host::kOutage) {
+        snprintf(text, size, "%s(%d keys)", host, episode.keys);
+      } else {
+        snprintf(
+            text, size, "%s(%zu calls%s)", host, episode.calls.size(),
+            episode.host == Host::kDialog && episode.dialogMs > 3000 ? ", past a deadline" : "");
+      }
       break;
     }
     default:
