@@ -16,7 +16,7 @@ CallOrder::~CallOrder() {
 CallOrder::Place::Place(CallOrder& order, const Call& call, ULONGLONG deadline) : order(order) {
   ThreadIdentity self = ThreadIdentity::Current();
   EnterCriticalSection(&order.lock);
-  while (order.Decide(call, self, *this) == Step::kWait) {
+  while (order.Decide(call, self, *this, deadline) == Step::kWait) {
     if (GetTickCount64() >= deadline) {
       order.Remove(order.Find(ticket));
       why = " refused: no turn by its deadline";
@@ -40,7 +40,13 @@ CallOrder::Place::~Place() {
 // that call runs (nested), or from a message handled while it talks to the
 // helper (kept: what it would wait for is below it on its own stack), as a
 // thread whose earlier call waits for its turn does.
-CallOrder::Step CallOrder::Decide(const Call& call, const ThreadIdentity& self, Place& place) {
+CallOrder::Step CallOrder::Decide(const Call& call, const ThreadIdentity& self, Place& place,
+                                  ULONGLONG deadline) {
+  if (place.ticket && Find(place.ticket) < 0) {
+    place.ticket = 0;  // taken out by another call: past its deadline
+    place.why = " refused: no turn by its deadline";
+    return Step::kDecided;
+  }
   if (held && holder == self) return Nest(call, self, place);
   if (Waits(self, place.ticket)) return Keep(call, self, place);
   if (held && holder.Ended()) {
@@ -49,13 +55,14 @@ CallOrder::Step CallOrder::Decide(const Call& call, const ThreadIdentity& self, 
     abandoned = true;
   }
   if (!held) {
-    if (FirstWaitingAlive(place.ticket ? place.ticket : ~0ULL)) return Wait(call, self, place);
+    ULONGLONG before = place.ticket ? place.ticket : ~0ULL;
+    if (FirstWaitingAlive(before)) return Wait(call, self, place, deadline);
     TakeTurn(self, place);
     return Step::kDecided;
   }
-  if (running[depth - 1] == Running::kHelper) return Wait(call, self, place);
+  if (running[depth - 1] == Running::kHelper) return Wait(call, self, place, deadline);
   if (!call.MayShowBox()) return Keep(call, self, place);
-  if (!BoxShown()) return Wait(call, self, place);
+  if (!BoxShown()) return Wait(call, self, place, deadline);
   Remove(Find(place.ticket));
   place.why = " refused: a box is up";
   return Step::kDecided;
@@ -73,13 +80,14 @@ CallOrder::Step CallOrder::Nest(const Call& call, const ThreadIdentity& self, Pl
   return Step::kDecided;
 }
 
-CallOrder::Step CallOrder::Wait(const Call& call, const ThreadIdentity& self, Place& place) {
+CallOrder::Step CallOrder::Wait(const Call& call, const ThreadIdentity& self, Place& place,
+                                ULONGLONG deadline) {
   if (place.ticket) return Step::kWait;
   if (count - kept == kMostWaiting) {
     place.why = " refused: too many threads waiting";
     return Step::kDecided;
   }
-  entries[count++] = {call, self, place.ticket = nextTicket++, true};
+  entries[count++] = {call, self, place.ticket = nextTicket++, true, deadline};
   return Step::kWait;
 }
 
@@ -97,7 +105,7 @@ CallOrder::Step CallOrder::Keep(const Call& call, const ThreadIdentity& self, Pl
     return Step::kDecided;
   }
   int at = Find(place.ticket);
-  if (at < 0) entries[at = count++] = {call, self, nextTicket++, true};
+  if (at < 0) entries[at = count++] = {call, self, nextTicket++, true, 0};
   entries[at].waiting = false;
   ++kept;
   place.ticket = 0;
@@ -117,12 +125,13 @@ void CallOrder::TakeTurn(const ThreadIdentity& self, Place& place) {
   place.admission = Admission::kTurn;
 }
 
-// Whether a call waits for its turn before ticket before; a waiting thread
-// that died is taken out of the queue.
+// Whether a call waits for its turn before ticket before. A waiting call past
+// its deadline (its thread may be in a dialog of its own, not looking) or
+// whose thread died is taken out of the queue.
 bool CallOrder::FirstWaitingAlive(ULONGLONG before) {
   for (int at = 0; at < count && entries[at].ticket < before; ++at) {
     if (!entries[at].waiting) continue;
-    if (!entries[at].thread.Ended()) return true;
+    if (GetTickCount64() < entries[at].deadline && !entries[at].thread.Ended()) return true;
     Remove(at--);
   }
   return false;

@@ -91,11 +91,12 @@ class CallOrder {
     ThreadIdentity thread;
     ULONGLONG ticket;
     bool waiting;
+    ULONGLONG deadline;  // a waiting call's
   };
   enum class Step { kDecided, kWait };
 
-  Step Decide(const Call& call, const ThreadIdentity& self, Place& place);
-  Step Wait(const Call& call, const ThreadIdentity& self, Place& place);
+  Step Decide(const Call& call, const ThreadIdentity& self, Place& place, ULONGLONG deadline);
+  Step Wait(const Call& call, const ThreadIdentity& self, Place& place, ULONGLONG deadline);
   Step Nest(const Call& call, const ThreadIdentity& self, Place& place);
   Step Keep(const Call& call, const ThreadIdentity& self, Place& place);
   void TakeTurn(const ThreadIdentity& self, Place& place);

@@ -850,6 +850,19 @@ DWORD WINAPI ShowRowOnThread(void* first) {
   return static_cast<DWORD>(ShowRow(static_cast<int>(reinterpret_cast<INT_PTR>(first))));
 }
 
+// Waits up to 10 s for a thread, handling the messages sent meanwhile (the
+// thread may be sending to this one), and closes it.
+bool Joined(HANDLE thread) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+    if (MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_SENDMESSAGE) == WAIT_OBJECT_0) break;
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  return ended;
+}
+
 // Waits until a helper restarted by a call runs: that call is then in it.
 void UntilRestarting() {
   for (int i = 0; i < 2500 && Helpers().empty(); ++i) Sleep(2);
@@ -882,10 +895,7 @@ void AWaitingThreadsHandlerGoesAfterIt(HWND window) {
   DWORD start = GetTickCount();
   CHECK_EQ(1, ShowRow(1));
   DWORD waited = GetTickCount() - start;
-  for (HANDLE h : {t, sender}) {
-    CHECK(WaitForSingleObject(h, 10000) == WAIT_OBJECT_0);
-    CloseHandle(h);
-  }
+  CHECK(Joined(t) && Joined(sender));
   std::vector<int> rows = RowsShown(log.Since());
   printf("  row 1 waited %lu ms for another thread's restart; last row shown %d\n", waited,
          rows.empty() ? -1 : rows.back());
@@ -920,8 +930,7 @@ void AHandedRowGoesAfterKeptSleep(HWND window) {
   Later later = {window, {RowSleepRow, 0, 0, 0}};
   HANDLE sender = CreateThread(nullptr, 0, HandLater, &later, 0, nullptr);
   Timer();
-  CHECK(WaitForSingleObject(sender, 10000) == WAIT_OBJECT_0);
-  CloseHandle(sender);
+  CHECK(Joined(sender));
   CHECK_EQ(3, later.handed.result);
   CHECK_EQ(1, handedByCallback.result);
   CHECK_EQ(1, bridge.Sleep(0));

@@ -40,9 +40,9 @@ class DisplayWatch {
   Action Answered(int answer, DWORD askMs, DWORD now, int hostCells);
   // A fresh start made at now that took tookMs.
   void FreshStarted(DWORD tookMs, DWORD now);
-  // Fresh starts began since the link was lost and it is not back: the row the
-  // host shows meanwhile waits for the display.
-  bool Reopening() const { return linkLost && freshStarts > 0; }
+  // Fresh starts began since the link was lost, it is not back, and more will
+  // come: the row the host shows meanwhile waits for the display.
+  bool Reopening() const { return linkLost && freshStarts > 0 && freshStartsOn; }
 
  private:
   void Slow(DWORD askMs);
