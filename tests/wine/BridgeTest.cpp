@@ -223,13 +223,17 @@ int __stdcall RunDialog(int, int) {
   return 0;
 }
 
-void AMessageDrivenHost() {
+// A message-only window of the calling thread.
+HWND MessageWindow(const wchar_t* name, WNDPROC procedure) {
   WNDCLASSW type = {};
-  type.lpfnWndProc = ShowSentRow;
-  type.lpszClassName = L"BridgeSentRow";
+  type.lpfnWndProc = procedure;
+  type.lpszClassName = name;
   RegisterClassW(&type);
-  HWND window =
-      CreateWindowW(L"BridgeSentRow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  return CreateWindowW(name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+}
+
+void AMessageDrivenHost() {
+  HWND window = MessageWindow(L"BridgeSentRow", ShowSentRow);
   SimLog log("bridge-sent.log");
   std::string chords;
   for (int i = 0; i < 10; ++i) chords += "30 3 0x03 " + std::to_string(5 + i) + "\n";
@@ -798,12 +802,7 @@ LRESULT CALLBACK RunHanded(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 HWND HandedWindow() {
-  WNDCLASSW type = {};
-  type.lpfnWndProc = RunHanded;
-  type.lpszClassName = L"BridgeHanded";
-  RegisterClassW(&type);
-  return CreateWindowW(L"BridgeHanded", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                       nullptr);
+  return MessageWindow(L"BridgeHanded", RunHanded);
 }
 
 void Hand(HWND window, Handed* handed) {
