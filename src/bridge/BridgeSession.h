@@ -1,11 +1,7 @@
-// The eight driver calls as a 64-bit host sees them, carried to the real driver
-// in the helper process and answered in the host's process, in the one order
-// CallOrder keeps. A call that gets in has its own deadline (Call's table) for
-// every wait in it: to start the helper and for the helper's answers; time in
-// the host's callback and in the call's one message box does not count. A
-// call that cannot get through in time returns 0. A kept call answers as the
-// driver would between calls. Until a call needs the device the bridge answers
-// as the driver would with no display open.
+// The eight driver calls as a 64-bit host sees them, carried to the driver in
+// the helper in the one order CallOrder keeps, each within its budget (Call's
+// table). A kept call answers as the driver would between calls; with no
+// helper, the bridge answers as the driver does with no display open.
 #pragma once
 
 #include "../../include/brlvelt.h"

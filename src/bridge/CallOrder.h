@@ -14,9 +14,8 @@
 //     is up.
 // The holder of the turn carries out the kept calls that come before any
 // waiting one: those made before a call of its as that call goes in, the rest
-// when its turn ends. A thread that died holding the turn, or waiting for it, is found
-// by the next call that would wait for it; the exchange it left half done is
-// reported once (TakeAbandoned).
+// when its turn ends. A thread that died holding the turn or waiting for it is
+// found by the next call that would wait for it (TakeAbandoned).
 #pragma once
 
 #include <windows.h>

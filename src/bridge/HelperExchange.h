@@ -1,11 +1,9 @@
 // One request to the helper and its result, with what the helper asks of the
 // host's process meanwhile answered (HelperRequests): chords in BrlTimer only,
 // as many as one poll can report; at most one box a call, while the display
-// opens (BrlInit, a wake: Call's table). Time in the host's callback and in a box is the
-// host's and the user's: it does not count against the request's deadline,
-// and calls made from them have deadlines of their own. A helper that breaks
-// the protocol, misses the deadline of its own exchange or dies is ended, and
-// the keys it held are let go.
+// opens (Call's table). Time in the host's callback and in a box does not count
+// (CallBudget). A helper that breaks the protocol, misses the deadline of its
+// own exchange or dies is ended, and the keys it held are let go.
 #pragma once
 
 #include "CallBudget.h"
