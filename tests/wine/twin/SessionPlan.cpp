@@ -145,11 +145,18 @@ Call AnyCall(Random& random) {
   return random.Pick(calls);
 }
 
-// A chord, then characters typed right after it, all due at once.
-std::string EpisodeScript(Random& random) {
+// A chord, then characters typed right after it, all due at once. A dialog's
+// are one character repeated: the poll that reads the chord types characters
+// it read too only once the callback returns, after those the dialog's own
+// polls read later; whether it read any depends on the clock.
+std::string EpisodeScript(Random& random, Host host) {
   const int characters[] = {'a', 'Z', '5', ' ', '.', 0xE9};
   std::string script = Event(3, 3, DisplayKeyCode(random, 3));
-  for (int n = 1 + random.Below(3); n > 0; --n) script += Event(1, 3, random.Pick(characters));
+  int character = random.Pick(characters);
+  for (int n = 1 + random.Below(3); n > 0; --n) {
+    script += Event(1, 3, character);
+    if (host != Host::kDialog) character = random.Pick(characters);
+  }
   return script;
 }
 
@@ -217,7 +224,7 @@ void AddEpisodes(Random& random, SessionPlan& plan) {
   if (plan.folder != SessionPlan::kPresent || !random.Percent(40)) return;
   for (int n = 1 + random.Below(2); n > 0; --n) {
     Episode episode = MakeEpisode(random, plan);
-    episode.replayed = EpisodeScript(random);
+    episode.replayed = EpisodeScript(random, episode.host);
     Insert(random, plan, episode, Delayed(episode.replayed));
   }
 }
