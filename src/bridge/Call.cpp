@@ -26,7 +26,7 @@ const Call::Kind& Call::Of(MessageKind kind) {
   for (const Kind& known : kKinds) {
     if (known.kind == kind) return known;
   }
-  return kKinds[7];  // a ping: a round trip that changes nothing, as BrlTimer
+  return Of(MessageKind::kTimer);  // a ping: a round trip that changes nothing
 }
 
 bool Call::MayShowBox(const Message& request) {
